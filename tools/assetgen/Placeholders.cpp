@@ -44,7 +44,6 @@ bool WritePlaceholders(const std::string& resDir, const std::string& outDir) {
     bool ok = true;
     ok = ok && WriteFile(out("digits.rar"), EmptyArchive());
     ok = ok && WriteFile(out("media.rar"), EmptyArchive());
-    for (const char* n : {"audio.dll", "hit.ogg", "shot.ogg", "music.ogg"}) ok = ok && WriteFile(out(n), {});
     for (const char* n : {"quotes.txt", "localization.txt", "def_settings.txt"})
         ok = ok && CopyText(resDir + "/" + n, out(n));
     const Image tiny = Gradient(2, 2, 4);
