@@ -1,0 +1,83 @@
+#include "host/ModeList.h"
+
+#include <cstddef>
+#include <cstdio>
+#include <utility>
+
+namespace {
+
+bool SameMode(const DisplayMode& a, const DisplayMode& b) {
+    return a.Width == b.Width && a.Height == b.Height && a.Format == b.Format;
+}
+
+void DropNarrowModes(std::vector<DisplayMode>& modes) {
+    std::vector<DisplayMode> kept;
+    for (const DisplayMode& mode : modes)
+        if (mode.Width >= 640) kept.push_back(mode);
+    modes.swap(kept);
+}
+
+// Of equal modes the last one stays: an element with a later equal is removed.
+void DropDuplicates(std::vector<DisplayMode>& modes) {
+    size_t i = 0;
+    while (i < modes.size()) {
+        bool bLaterEqual = false;
+        for (size_t j = i + 1; j < modes.size() && !bLaterEqual; ++j) bLaterEqual = SameMode(modes[i], modes[j]);
+        if (bLaterEqual) modes.erase(modes.begin() + std::ptrdiff_t(i));
+        else ++i;
+    }
+}
+
+void SortBySize(std::vector<DisplayMode>& modes) {
+    for (size_t i = 0; i < modes.size(); ++i)
+        for (size_t j = i + 1; j < modes.size(); ++j) {
+            const DisplayMode& a = modes[i];
+            const DisplayMode& b = modes[j];
+            if (b.Width < a.Width || (b.Width == a.Width && b.Height < a.Height)) std::swap(modes[i], modes[j]);
+        }
+}
+
+void SortFormatsWithinSize(std::vector<DisplayMode>& modes) {
+    for (size_t i = 0; i < modes.size(); ++i)
+        for (size_t j = i + 1; j < modes.size(); ++j) {
+            const DisplayMode& a = modes[i];
+            const DisplayMode& b = modes[j];
+            if (b.Width == a.Width && b.Height == a.Height && b.Format > a.Format) std::swap(modes[i], modes[j]);
+        }
+}
+
+}  // namespace
+
+void NormalizeModeList(std::vector<DisplayMode>& modes) {
+    DropNarrowModes(modes);
+    DropDuplicates(modes);
+    SortBySize(modes);
+    SortFormatsWithinSize(modes);
+}
+
+int32_t EE_Core_SelectModeFromList(const std::vector<DisplayMode>& modes, int32_t& nSelectedMode,
+                                   SelectedMode& out) {
+    for (size_t i = 0; i < modes.size(); ++i) {
+        const DisplayMode& mode = modes[i];
+        if (nSelectedMode == -1 && mode.Width == 1024 && ModeBitCount(mode.Format) == 32)
+            nSelectedMode = int32_t(i);
+        if (int32_t(i) == nSelectedMode) {
+            out.Width = mode.Width;
+            out.Height = mode.Height;
+            out.Format = mode.Format;
+            out.DepthFormat = kModeFormatD24S8;
+        }
+    }
+    return int32_t(modes.size());
+}
+
+int32_t ModeBitCount(int32_t nFormat) {
+    return (nFormat == kModeFormatA8R8G8B8 || nFormat == kModeFormatX8R8G8B8) ? 32 : 16;
+}
+
+std::string ModeText(const DisplayMode& mode) {
+    char szText[64];
+    std::snprintf(szText, sizeof szText, "%ld x %ld %s", long(mode.Width), long(mode.Height),
+                  ModeBitCount(mode.Format) == 32 ? "32 bits" : "16 bits");
+    return szText;
+}
