@@ -1,0 +1,150 @@
+#pragma once
+// CEECore: the framework the saver hangs on. It owns the process state (run
+// mode, windows, Direct3D object and device, settings, overlay resources,
+// frame timing), runs start-up, the message-and-frame loop and the shutdown,
+// and calls its virtual operations at fixed points of that life.
+#include <windows.h>
+#include <d3d9.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "host/ModeList.h"
+#include "settings/SaverSettings.h"
+
+constexpr int kMaxMonitors = 9;
+constexpr UINT_PTR kPreviewTimer = 1;
+constexpr UINT_PTR kFpsTimer = 7;
+
+struct QuoteCollection {
+    QuoteRecord aRecords[kMaxQuotes];
+    int32_t nCount;
+};
+
+struct MonitorEntry {
+    char szAdapter[128];
+    char szMonitor[128];
+    HMONITOR hMonitor;
+    int32_t nLeft, nTop, nRight, nBottom;
+    int32_t nAdapterIndex;
+    HWND hWnd;
+};
+
+// The Direct3D object, the full-screen modes and the mode the saver runs in.
+struct VideoSettings {
+    uint32_t nWidth = 0;
+    uint32_t nHeight = 0;
+    D3DFORMAT nFormat = D3DFMT_UNKNOWN;
+    D3DFORMAT nDepthFormat = D3DFMT_D24S8;
+    std::vector<DisplayMode> modes;
+    int32_t m_nSelectedMode = -1;
+    IDirect3D9* pD3D = nullptr;
+};
+
+using VerifyPwdProc = BOOL(WINAPI*)(HWND);
+
+class CEECore {
+public:
+    CEECore();
+    virtual ~CEECore();
+
+    // Virtual operations, in slot order.
+    virtual HRESULT Init();
+    virtual HRESULT SettingsRead();
+    virtual HRESULT SettingsWrite();
+    virtual HRESULT EE_Core_RestoreDefaults();
+    virtual HRESULT EE_Core_ConfigInit(HWND hDlg);
+    virtual INT_PTR EE_Core_ConfigMessage(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam);
+    virtual LRESULT EE_Core_WndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+    virtual HRESULT EE_Core_DeviceCreated();
+    virtual HRESULT EE_Core_BeginShutdown();
+    virtual HRESULT EE_Core_InitD3Device(IDirect3DDevice9* pDevice);
+    virtual HRESULT EE_Core_DrawLoading(IDirect3DDevice9* pDevice);
+    virtual HRESULT EE_Core_LoadScene(IDirect3DDevice9* pDevice);
+    virtual HRESULT EE_Core_SceneLoaded(IDirect3DDevice9* pDevice);
+    virtual HRESULT EE_Core_FrameMove(IDirect3DDevice9* pDevice, float fElapsedMs);
+    virtual HRESULT EE_Core_FrameRender(IDirect3DDevice9* pDevice);
+    virtual HRESULT EE_Core_FreeScene();
+
+    // Framework steps.
+    HRESULT EE_Core_Startup(HINSTANCE hInstance);
+    void EE_Core_Reset();
+    HRESULT EE_Core_Run();
+    void EE_Core_Frame();
+    void EE_Core_RequestExit();
+    void EE_Core_Shutdown();
+    int EE_Core_RunMode(HINSTANCE hInstance);  // the entry point's dispatch
+
+    // Window and input.
+    void EE_Core_EnumMonitors();
+    HRESULT EE_Core_CreateWindow();
+    LRESULT EE_Core_HandleMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+
+    // Direct3D.
+    HRESULT EE_Core_CreateD3DObject();
+    HRESULT EE_Core_BuildModeList();
+    int32_t EE_Core_SelectMode();
+    HRESULT EE_Core_CreateD3Device(HWND hWnd);
+    HRESULT EE_Core_LoadOverlay(IDirect3DDevice9* pDevice);
+    HRESULT EE_Core_DrawOverlay(IDirect3DDevice9* pDevice);
+    HRESULT EE_Core_DrawQuad(IDirect3DVertexBuffer9* pBuffer, D3DCOLOR nColor,
+                             const D3DVIEWPORT9& viewport, float x, float y, float w, float h);
+
+    // Settings.
+    void EE_Core_LoadDefaults();
+    LONG EE_Core_ReadSettings(SaverSettings& settings);
+    LONG EE_Core_WriteSettings(const SaverSettings& settings);
+
+    // Quotes.
+    void ReadQuotes();
+
+    // Configuration dialog (run mode 0).
+    INT_PTR EE_Core_ShowConfigDialog();
+
+    void SetInstance(HINSTANCE hInstance) { m_hInstance = hInstance; }
+
+    // Members, in declaration order.
+    QuoteCollection m_Quotes;
+    QuoteRecord m_UserText;
+    HWND m_hParentWnd = nullptr;
+    int32_t m_nRunMode = 0;
+    HINSTANCE m_hInstance = nullptr;
+    HWND m_hWnd = nullptr;
+    MonitorEntry m_aMonitors[kMaxMonitors];
+    int32_t m_nMonitorCount = 0;
+    HMODULE m_hPasswordLib = nullptr;
+    int32_t m_bPreviewWait = 0;
+    int32_t m_bOldPlatform = 0;
+    char m_szWindowTitle[30];
+    char m_szWindowClass[30];
+    VerifyPwdProc m_pVerifyPassword = nullptr;
+    SaverSettings m_Settings;
+    VideoSettings m_Video;
+    IDirect3DDevice9* m_pDevice = nullptr;
+    uint8_t m_aOverlayColor[3] = {255, 255, 255};
+    IDirect3DTexture9* m_apDigitTextures[12] = {};
+    IDirect3DTexture9* m_pAmTexture = nullptr;
+    IDirect3DTexture9* m_pPmTexture = nullptr;
+    IDirect3DVertexBuffer9* m_pOverlayQuad = nullptr;
+    int32_t m_nFrameParity = 1;
+    int32_t m_nFps = 0;
+    int32_t m_nFrameCounter = 0;
+    // Kept as the unsigned counter: a float loses whole milliseconds once the
+    // system has been up for a few hours.
+    uint32_t m_nLastFrameTime = 0;
+    HBITMAP m_hPreviewBitmap = nullptr;
+    int32_t m_nMouseSkip = 10;
+
+protected:
+    void ReleaseOverlay();
+    void LogSettings() const;
+
+private:
+    bool m_bShutDown = false;  // the shutdown runs once; later calls do nothing
+};
+
+// The one application object, reached by the window procedure.
+extern CEECore* g_pEECore;
+
+// The defaults read from the embedded defaults file (filled at construction).
+extern SaverSettings g_DefaultSettings;

@@ -1,0 +1,69 @@
+#include <windows.h>
+#include "scene/Cordelune.h"
+
+#include <mmsystem.h>
+
+#include <cstdlib>
+
+#include "host/DeviceStates.h"
+#include "host/Log.h"
+
+CCordelune::CCordelune() = default;
+
+HRESULT CCordelune::Init() {
+    LogMessage(LogPath(), "%s\n", "CCordelune::Init()");
+    CEECore::Init();
+    m_aOverlayColor[0] = 0;
+    m_aOverlayColor[1] = 255;
+    m_aOverlayColor[2] = 0;
+    return S_OK;
+}
+
+HRESULT CCordelune::SettingsRead() {
+    LogMessage(LogPath(), "%s\n", "CCordelune::SettingsRead()");
+    return S_OK;
+}
+
+HRESULT CCordelune::EE_Core_InitD3Device(IDirect3DDevice9* pDevice) {
+    LogMessage(LogPath(), "%s\n", "CCordelune::EE_Core_InitD3Device()");
+    pDevice->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    pDevice->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+    pDevice->SetRenderState(D3DRS_ALPHAREF, 2);
+    pDevice->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
+    pDevice->SetRenderState(D3DRS_DITHERENABLE, TRUE);
+    pDevice->SetRenderState(D3DRS_ZENABLE, TRUE);
+    pDevice->SetRenderState(D3DRS_LIGHTING, FALSE);
+    pDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    pDevice->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_TFACTOR);
+    pDevice->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    pDevice->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_TFACTOR);
+    pDevice->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    pDevice->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+    pDevice->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
+    pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    pDevice->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    pDevice->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    SetLinearSamplers(pDevice);
+    SetBaseMaterialAndTransforms(pDevice);
+    return S_OK;
+}
+
+HRESULT CCordelune::EE_Core_LoadScene(IDirect3DDevice9*) {
+    // The random sequence is never seeded; skipping a time-dependent number of
+    // values makes it differ from run to run.
+    const unsigned nWarmUp = timeGetTime() % 100;
+    for (unsigned i = 0; i < nWarmUp; ++i) std::rand();
+    return S_OK;
+}
+
+HRESULT CCordelune::EE_Core_FrameMove(IDirect3DDevice9*, float) { return S_OK; }
+
+HRESULT CCordelune::EE_Core_FrameRender(IDirect3DDevice9* pDevice) {
+    CEECore::EE_Core_FrameRender(pDevice);
+    Sleep(16);
+    return S_OK;
+}
+
+HRESULT CCordelune::EE_Core_FreeScene() { return S_OK; }

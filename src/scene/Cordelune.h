@@ -1,0 +1,17 @@
+#pragma once
+// CCordelune: the application class. It fills in the framework's virtual
+// operations that bring the 3D scene in.
+#include "host/EECore.h"
+
+class CCordelune : public CEECore {
+public:
+    CCordelune();
+
+    HRESULT Init() override;
+    HRESULT SettingsRead() override;
+    HRESULT EE_Core_InitD3Device(IDirect3DDevice9* pDevice) override;
+    HRESULT EE_Core_LoadScene(IDirect3DDevice9* pDevice) override;
+    HRESULT EE_Core_FrameMove(IDirect3DDevice9* pDevice, float fElapsedMs) override;
+    HRESULT EE_Core_FrameRender(IDirect3DDevice9* pDevice) override;
+    HRESULT EE_Core_FreeScene() override;
+};

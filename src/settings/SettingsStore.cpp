@@ -1,0 +1,102 @@
+// The defaults file embedded in the executable and the registry store of the
+// user's choices.
+#include <cstring>
+#include <string>
+
+#include "assets/Resources.h"
+#include "host/EECore.h"
+#include "host/Log.h"
+#include "resource.h"
+#include "settings/DefaultsFile.h"
+#include "settings/RegistryEncoding.h"
+#include "settings/SettingsStore.h"
+
+SaverSettings g_DefaultSettings;
+
+namespace {
+
+DefaultsTable g_DefaultsTable;
+std::string g_WebSiteAddress;
+
+void ShowDefaultsMessage(const char* pszText, const char* pszCaption) {
+    MessageBoxA(nullptr, pszText, pszCaption, MB_OK);
+}
+
+bool QueryDword(HKEY hKey, const char* pszName, DWORD& nValue) {
+    nValue = 0;
+    DWORD nSize = sizeof nValue, nType = 0;
+    return RegQueryValueExA(hKey, pszName, nullptr, &nType, reinterpret_cast<BYTE*>(&nValue),
+                            &nSize) == ERROR_SUCCESS &&
+           nSize == sizeof nValue;
+}
+
+void StoreDword(HKEY hKey, const char* pszName, DWORD nValue) {
+    RegSetValueExA(hKey, pszName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&nValue), sizeof nValue);
+}
+
+void ReadUserLine(HKEY hKey, const char* pszName, char (&line)[64]) {
+    char buffer[kStoredLineSize];
+    DWORD nSize = sizeof buffer, nType = 0;
+    const LONG nStatus = RegQueryValueExA(hKey, pszName, nullptr, &nType,
+                                          reinterpret_cast<BYTE*>(buffer), &nSize);
+    if (nStatus == ERROR_SUCCESS && (nType == REG_SZ || nType == REG_EXPAND_SZ))
+        SetLineFromStored(line, buffer, nSize);
+}
+
+}  // namespace
+
+const std::string& EE_Core_WebSiteAddress() { return g_WebSiteAddress; }
+
+void CEECore::EE_Core_LoadDefaults() {
+    const ResourceBlob blob = LoadDataResource("CustomData", IDR_DEFAULTS);
+    g_DefaultsTable = DefaultsTable();
+    ParseDefaultsFile(blob.pData, blob.nSize, g_DefaultsTable, ShowDefaultsMessage);
+    g_WebSiteAddress = WebSiteAddress(g_DefaultsTable, ShowDefaultsMessage);
+    FillDefaultsRecord(g_DefaultsTable, g_DefaultSettings, ShowDefaultsMessage);
+}
+
+LONG CEECore::EE_Core_ReadSettings(SaverSettings& settings) {
+    HKEY hKey = nullptr;
+    const LONG nStatus = RegCreateKeyExA(HKEY_CURRENT_USER, kRegistryKeyPath, 0, nullptr, 0, KEY_READ,
+                                         nullptr, &hKey, nullptr);
+    if (nStatus != ERROR_SUCCESS) return nStatus;
+    for (const StoredValue& value : kReadOrder) {
+        DWORD nValue = 0;
+        const bool bPresent = QueryDword(hKey, value.pszName, nValue);
+        ApplyStoredValue(value, bPresent, nValue, settings, m_Video.m_nSelectedMode);
+    }
+    for (int i = 0; i < kUserLineCount; ++i)
+        ReadUserLine(hKey, kCustomLineNames[i], m_UserText.aszLines[i]);
+    FillUserLinesIfEmpty(m_UserText, m_Quotes.aRecords, m_Quotes.nCount);
+    RegCloseKey(hKey);
+    return ERROR_SUCCESS;
+}
+
+LONG CEECore::EE_Core_WriteSettings(const SaverSettings& settings) {
+    HKEY hKey = nullptr;
+    const LONG nStatus = RegCreateKeyExA(HKEY_CURRENT_USER, kRegistryKeyPath, 0, nullptr, 0, KEY_WRITE,
+                                         nullptr, &hKey, nullptr);
+    if (nStatus != ERROR_SUCCESS) return nStatus;
+    for (const StoredValue& value : kWriteOrder)
+        StoreDword(hKey, value.pszName, EncodeStoredValue(value, settings, m_Video.m_nSelectedMode));
+    FillUserLinesIfEmpty(m_UserText, m_Quotes.aRecords, m_Quotes.nCount);
+    for (int i = 0; i < kUserLineCount; ++i) {
+        char stored[kStoredLineSize];
+        EncodeStoredLine(m_UserText.aszLines[i], stored);
+        RegSetValueExA(hKey, kCustomLineNames[i], 0, REG_SZ, reinterpret_cast<const BYTE*>(stored),
+                       sizeof stored);
+    }
+    RegFlushKey(hKey);
+    return RegCloseKey(hKey);
+}
+
+void CEECore::LogSettings() const {
+    const SaverSettings& s = m_Settings;
+    LogMessage(LogPath(),
+               "settings\tShowFPS=%d ExitOnMouseMove=%d ShowTime=%d Music=%d SFX=%d MusicVolume=%d "
+               "Width=%d Height=%d BitCount=%d FSAA=%d UseDesktopSettings=%d TimeModeAMPM=%d "
+               "SelectedMode=%d\n",
+               int(s.ShowFPS), int(s.ExitOnMouseMove), int(s.ShowTime), int(s.Music), int(s.SFX),
+               int(s.MusicVolume), int(s.Width), int(s.Height), int(s.BitCount), int(s.FSAA),
+               int(s.UseDesktopSettings), int(s.TimeModeAMPM), int(m_Video.m_nSelectedMode));
+}
