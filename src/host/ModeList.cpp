@@ -77,7 +77,8 @@ int32_t ModeBitCount(int32_t nFormat) {
 
 std::string ModeText(const DisplayMode& mode) {
     char szText[64];
-    std::snprintf(szText, sizeof szText, "%ld x %ld %s", long(mode.Width), long(mode.Height),
+    std::snprintf(szText, sizeof szText, "%lu x %lu %s", static_cast<unsigned long>(mode.Width),
+                  static_cast<unsigned long>(mode.Height),
                   ModeBitCount(mode.Format) == 32 ? "32 bits" : "16 bits");
     return szText;
 }
