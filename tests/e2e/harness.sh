@@ -1,0 +1,454 @@
+# End-to-end harness for the saver under Wine: sourced by tests/e2e/test_*.sh
+# and by scripts/demo.
+#
+# It owns a private Xvfb display, a wine prefix (initialised once, reused), an
+# optional PulseAudio daemon with a null sink, and every process it starts.
+# harness_stop ends them by process id; harness_start installs it as the
+# EXIT trap, and a watchdog does the same if the test itself is killed.
+#
+#   harness_start PREFIX ARCH        display + prefix (+ pulse if HARNESS_PULSE=1)
+#   harness_run_saver SCR ARGS...    start the saver, log to $HARNESS_LOG
+#   harness_wait_log TEXT MS         wait for a log line
+#   harness_wait_exit MS             wait for the saver; sets HARNESS_EXIT_CODE/_MS
+#   harness_key / harness_click / harness_mouse_to / harness_mouse_by
+#   harness_screenshot FILE          import -window root
+#   harness_reg_set / harness_reg_query / harness_reg_clear
+#   harness_host ARGS... / harness_host_start ARGS...   cordelune-testhost.exe
+#   harness_pass / harness_fail / harness_check / harness_finish
+#
+# Tests get CORDELUNE_BIN, CORDELUNE_WINEPREFIX, CORDELUNE_WINEARCH,
+# CORDELUNE_ARTIFACTS and CORDELUNE_SOURCE_DIR from CTest.
+
+HARNESS_SOURCE_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+HARNESS_SCREEN=${HARNESS_SCREEN:-1024x768x24}
+HARNESS_REG_KEY='HKCU\Software\Brightvane\Cordelune 3D Screensaver'
+HARNESS_TMP=
+HARNESS_ARTIFACTS=
+HARNESS_XVFB_PID=
+HARNESS_SERVER_PID=
+HARNESS_PULSE_PID=
+HARNESS_RECORD_PID=
+HARNESS_WATCHDOG_PID=
+HARNESS_SAVER_PID=
+HARNESS_SAVER_PIDS=()
+HARNESS_HOST_PIDS=()
+HARNESS_RUN=0
+HARNESS_HOSTS=0
+HARNESS_TESTHOST=
+HARNESS_SAVER_SCR=
+HARNESS_LOG=
+HARNESS_ENV=()
+HARNESS_EXIT_CODE=
+HARNESS_EXIT_MS=
+HARNESS_FAILURES=0
+HARNESS_PASSES=0
+HARNESS_STOPPED=0
+HARNESS_MOUSE_X=
+HARNESS_MOUSE_Y=
+
+harness_note() { echo "harness: $*" >&2; }
+
+harness_now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+
+# --- results ---------------------------------------------------------------
+
+harness_pass() { HARNESS_PASSES=$((HARNESS_PASSES + 1)); echo "PASS: $*"; }
+harness_fail() { HARNESS_FAILURES=$((HARNESS_FAILURES + 1)); echo "FAIL: $*"; }
+
+# harness_check MESSAGE COMMAND...: PASS or FAIL by the command's status.
+harness_check() {
+  local msg=$1; shift
+  if "$@"; then harness_pass "$msg"; else harness_fail "$msg"; fi
+}
+
+# Summary line; exits non-zero when any check failed (or none ran).
+harness_finish() {
+  echo "SUMMARY: $HARNESS_PASSES passed, $HARNESS_FAILURES failed ($(basename "$0"))"
+  [ -n "$HARNESS_ARTIFACTS" ] && echo "artifacts: $HARNESS_ARTIFACTS"
+  [ "$HARNESS_FAILURES" -eq 0 ] && [ "$HARNESS_PASSES" -gt 0 ] && exit 0
+  exit 1
+}
+
+# --- processes ---------------------------------------------------------------
+
+# True while PID runs (a zombie counts as ended).
+harness_alive() {
+  local pid=$1 state
+  [ -n "$pid" ] && [ -r "/proc/$pid/stat" ] || return 1
+  state=$(sed 's/.*) //' "/proc/$pid/stat" 2>/dev/null | cut -d' ' -f1)
+  [ -n "$state" ] && [ "$state" != Z ]
+}
+
+# Remembered for the watchdog, which ends them if this shell dies unannounced.
+_harness_track() { if [ -n "$HARNESS_TMP" ]; then echo "$1" >>"$HARNESS_TMP/pids"; fi; }
+
+# TERM, a short grace, then KILL; reaps our own children.
+harness_kill_pid() {
+  local pid=$1 i
+  [ -n "$pid" ] || return 0
+  if harness_alive "$pid"; then
+    kill -TERM "$pid" 2>/dev/null
+    for i in $(seq 1 40); do harness_alive "$pid" || break; sleep 0.05; done
+    harness_alive "$pid" && kill -KILL "$pid" 2>/dev/null
+  fi
+  wait "$pid" 2>/dev/null || true
+  return 0
+}
+
+_harness_watchdog() {
+  local parent=$1 list=$2
+  while kill -0 "$parent" 2>/dev/null; do sleep 1; done
+  [ -f "$list" ] || exit 0
+  tac "$list" | while read -r pid; do kill -KILL "$pid" 2>/dev/null; done
+}
+
+# --- wine prefix -------------------------------------------------------------
+
+# Exports the Wine environment for PREFIX and initialises it once; the
+# ".cordelune-ready" marker and the lock are shared with scripts/wine-run.
+harness_wine_prefix() {
+  local prefix=$1 arch=${2:-win32}
+  [ -n "$prefix" ] || { harness_note "no wine prefix given"; return 2; }
+  prefix=$(readlink -m "$prefix")
+  export WINEPREFIX=$prefix WINEARCH=$arch WINEDEBUG=${WINEDEBUG:--all}
+  export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+  mkdir -p "$(dirname "$prefix")"
+  (
+    flock 9
+    if [ ! -f "$prefix/.cordelune-ready" ]; then
+      harness_note "initialising wine prefix $prefix ($arch)"
+      rm -rf "$prefix"
+      wineboot -i >/dev/null 2>&1 || true
+      wineserver -w || true
+      touch "$prefix/.cordelune-ready"
+    fi
+  ) 9>"$prefix.lock"
+}
+
+# A persistent wineserver of our own keeps Wine's services up between runs
+# (faster starts) and gives one pid to end at the stop. When another server
+# already serves the prefix it is left alone and used.
+_harness_start_wineserver() {
+  wineserver -f -p >"$HARNESS_TMP/wineserver.txt" 2>&1 </dev/null &
+  HARNESS_SERVER_PID=$!
+  _harness_track "$HARNESS_SERVER_PID"
+  sleep 0.3
+  if ! harness_alive "$HARNESS_SERVER_PID"; then
+    wait "$HARNESS_SERVER_PID" 2>/dev/null || true
+    HARNESS_SERVER_PID=
+  fi
+  # Bring up Wine's own services now, with no pipe of ours inherited.
+  wine reg query 'HKCU\Software' >/dev/null 2>&1 </dev/null || true
+}
+
+# --- display and sound -------------------------------------------------------
+
+_harness_start_xvfb() {
+  local fdfile=$HARNESS_TMP/display i
+  Xvfb -displayfd 3 -screen 0 "$HARNESS_SCREEN" +extension GLX -nolisten tcp \
+    3>"$fdfile" >"$HARNESS_TMP/xvfb.txt" 2>&1 </dev/null &
+  HARNESS_XVFB_PID=$!
+  _harness_track "$HARNESS_XVFB_PID"
+  for i in $(seq 1 200); do
+    [ -s "$fdfile" ] && grep -q '^[0-9]' "$fdfile" && break
+    harness_alive "$HARNESS_XVFB_PID" || break
+    sleep 0.05
+  done
+  [ -s "$fdfile" ] || { harness_note "Xvfb did not start: $(cat "$HARNESS_TMP/xvfb.txt")"; return 1; }
+  export DISPLAY=:$(head -n1 "$fdfile" | tr -dc 0-9)
+  harness_note "Xvfb $HARNESS_SCREEN on $DISPLAY (pid $HARNESS_XVFB_PID)"
+}
+
+# PulseAudio with one null sink "cap" (its monitor is "cap.monitor"), private
+# to this harness; Wine and pactl reach it through PULSE_SERVER.
+harness_pulse_start() {
+  local dir=$HARNESS_TMP/pulse i
+  mkdir -p "$dir"
+  export PULSE_RUNTIME_PATH=$dir PULSE_STATE_PATH=$dir PULSE_SERVER=unix:$dir/native
+  pulseaudio --daemonize=no --exit-idle-time=-1 --disallow-exit=yes -n \
+    --load="module-native-protocol-unix auth-anonymous=1 socket=$dir/native" \
+    --load="module-null-sink sink_name=cap" \
+    >"$HARNESS_TMP/pulseaudio.txt" 2>&1 </dev/null &
+  HARNESS_PULSE_PID=$!
+  _harness_track "$HARNESS_PULSE_PID"
+  for i in $(seq 1 100); do
+    pactl info >/dev/null 2>&1 && break
+    harness_alive "$HARNESS_PULSE_PID" || break
+    sleep 0.1
+  done
+  pactl set-default-sink cap >/dev/null 2>&1 || {
+    harness_note "PulseAudio did not start: $(tail -n3 "$HARNESS_TMP/pulseaudio.txt")"; return 1; }
+  harness_note "PulseAudio null sink 'cap' (pid $HARNESS_PULSE_PID)"
+}
+
+# Records what reaches the null sink into a WAV file until harness_record_stop.
+harness_record_start() {
+  parec -d cap.monitor --file-format=wav "$1" >/dev/null 2>&1 </dev/null &
+  HARNESS_RECORD_PID=$!
+  _harness_track "$HARNESS_RECORD_PID"
+}
+
+harness_record_stop() {
+  harness_kill_pid "$HARNESS_RECORD_PID"
+  HARNESS_RECORD_PID=
+}
+
+# --- start and stop ------------------------------------------------------------
+
+# harness_start PREFIX ARCH: everything a test needs; stopped again on exit.
+harness_start() {
+  local prefix=$1 arch=${2:-win32} name
+  HARNESS_TMP=$(mktemp -d "${TMPDIR:-/tmp}/cordelune-e2e.XXXXXX")
+  : >"$HARNESS_TMP/pids"
+  trap harness_stop EXIT
+  trap 'exit 130' INT
+  trap 'exit 143' TERM
+  name=$(basename "$0" .sh)
+  HARNESS_ARTIFACTS=${CORDELUNE_ARTIFACTS:-$HARNESS_TMP/artifacts}/$name
+  rm -rf "$HARNESS_ARTIFACTS"
+  mkdir -p "$HARNESS_ARTIFACTS"
+  _harness_watchdog $$ "$HARNESS_TMP/pids" >/dev/null 2>&1 </dev/null &
+  HARNESS_WATCHDOG_PID=$!
+  harness_wine_prefix "$prefix" "$arch" || return 1
+  _harness_start_xvfb || return 1
+  if [ "${HARNESS_PULSE:-0}" = 1 ]; then harness_pulse_start || return 1; fi
+  _harness_start_wineserver
+  return 0
+}
+
+# The usual start of a test: the saver and helper of the CTest build tree
+# (CORDELUNE_SAVER / CORDELUNE_TESTHOST override them), the tree's prefix.
+harness_begin() {
+  HARNESS_SAVER_SCR=${CORDELUNE_SAVER:-${CORDELUNE_BIN:-}/Cordelune.scr}
+  HARNESS_TESTHOST=${CORDELUNE_TESTHOST:-${CORDELUNE_BIN:-}/cordelune-testhost.exe}
+  local f
+  for f in "$HARNESS_SAVER_SCR" "$HARNESS_TESTHOST"; do
+    [ -f "$f" ] || { echo "FAIL: $f does not exist (set CORDELUNE_BIN)"; exit 1; }
+  done
+  [ -n "${CORDELUNE_WINEPREFIX:-}" ] || { echo "FAIL: CORDELUNE_WINEPREFIX is not set"; exit 1; }
+  harness_start "$CORDELUNE_WINEPREFIX" "${CORDELUNE_WINEARCH:-win32}" ||
+    { echo "FAIL: the harness could not start Xvfb and Wine"; exit 1; }
+}
+
+# Ends everything harness_start and the run functions started, by pid.
+harness_stop() {
+  local pid
+  [ "$HARNESS_STOPPED" = 1 ] && return 0
+  HARNESS_STOPPED=1
+  for pid in "${HARNESS_HOST_PIDS[@]}" "${HARNESS_SAVER_PIDS[@]}"; do harness_kill_pid "$pid"; done
+  harness_kill_pid "$HARNESS_RECORD_PID"
+  if [ -n "$HARNESS_SERVER_PID" ] && harness_alive "$HARNESS_SERVER_PID"; then
+    # Our own server: whatever it still serves was started by this harness.
+    timeout 10 wineserver -k >/dev/null 2>&1
+    harness_kill_pid "$HARNESS_SERVER_PID"
+  fi
+  harness_kill_pid "$HARNESS_PULSE_PID"
+  harness_kill_pid "$HARNESS_XVFB_PID"
+  harness_kill_pid "$HARNESS_WATCHDOG_PID"
+  [ -n "$HARNESS_TMP" ] && [ -d "$HARNESS_TMP" ] && rm -rf "$HARNESS_TMP"
+  return 0
+}
+
+# --- the saver ---------------------------------------------------------------
+
+# Windows form of a unix path, for values the saver reads (Z: is the root).
+harness_winpath() { local p=$1; printf 'Z:%s' "${p//\//\\}"; }
+
+# A fresh, empty $HARNESS_LOG for the next run (run1.log, run2.log...).
+harness_new_log() {
+  HARNESS_RUN=$((HARNESS_RUN + 1))
+  HARNESS_LOG=$HARNESS_ARTIFACTS/run$HARNESS_RUN.log
+  rm -f "$HARNESS_LOG"
+  echo "$*" >"$HARNESS_ARTIFACTS/run$HARNESS_RUN.cmd"
+}
+
+# harness_run_saver SCR ARGS...: starts the saver in the background with
+# CORDELUNE_LOG naming a fresh $HARNESS_LOG; extra environment comes from the
+# array HARNESS_ENV (e.g. HARNESS_ENV=(WINEDLLOVERRIDES=d3d9=)).
+harness_run_saver() {
+  local scr=$1; shift
+  harness_new_log "$scr $*"
+  env CORDELUNE_LOG="$(harness_winpath "$HARNESS_LOG")" "${HARNESS_ENV[@]}" \
+    wine "$scr" "$@" >"$HARNESS_ARTIFACTS/run$HARNESS_RUN.wine.txt" 2>&1 </dev/null &
+  HARNESS_SAVER_PID=$!
+  HARNESS_SAVER_PIDS+=("$HARNESS_SAVER_PID")
+  _harness_track "$HARNESS_SAVER_PID"
+  HARNESS_EXIT_CODE=
+  HARNESS_EXIT_MS=
+}
+
+harness_saver_alive() { harness_alive "$HARNESS_SAVER_PID"; }
+
+harness_kill_saver() { harness_kill_pid "$HARNESS_SAVER_PID"; }
+
+# harness_wait_exit MS: waits for the saver to end; HARNESS_EXIT_CODE is its
+# exit code and HARNESS_EXIT_MS the time waited. Status 1 when it still runs.
+harness_wait_exit() {
+  local limit=$1 start now
+  start=$(harness_now_ms)
+  while harness_alive "$HARNESS_SAVER_PID"; do
+    now=$(harness_now_ms)
+    [ $((now - start)) -ge "$limit" ] && { HARNESS_EXIT_MS=$((now - start)); return 1; }
+    sleep 0.02
+  done
+  HARNESS_EXIT_MS=$(( $(harness_now_ms) - start ))
+  HARNESS_EXIT_CODE=0
+  wait "$HARNESS_SAVER_PID" 2>/dev/null || HARNESS_EXIT_CODE=$?
+  return 0
+}
+
+# True when the current log holds TEXT (a fixed string).
+harness_log_has() { [ -f "${2:-$HARNESS_LOG}" ] && grep -qF -- "$1" "${2:-$HARNESS_LOG}"; }
+
+# harness_wait_log TEXT MS: waits for TEXT in the log; status 1 on timeout,
+# 2 when the saver ended without writing it.
+harness_wait_log() {
+  local text=$1 limit=$2 start
+  start=$(harness_now_ms)
+  while ! harness_log_has "$text"; do
+    harness_saver_alive || { harness_log_has "$text" && return 0; return 2; }
+    [ $(( $(harness_now_ms) - start )) -ge "$limit" ] && return 1
+    sleep 0.05
+  done
+}
+
+# --- input -------------------------------------------------------------------
+
+harness_key() { xdotool key --delay 30 "$@"; }
+
+# harness_mouse_to X Y: exact absolute pointer position.
+harness_mouse_to() {
+  xdotool mousemove "$1" "$2"
+  HARNESS_MOUSE_X=$1 HARNESS_MOUSE_Y=$2
+}
+
+# harness_mouse_by DX DY: a step of exactly DX, DY pixels from the last position.
+harness_mouse_by() {
+  if [ -z "$HARNESS_MOUSE_X" ]; then
+    eval "$(xdotool getmouselocation --shell)"
+    HARNESS_MOUSE_X=$X HARNESS_MOUSE_Y=$Y
+  fi
+  harness_mouse_to $((HARNESS_MOUSE_X + $1)) $((HARNESS_MOUSE_Y + $2))
+}
+
+# harness_click BUTTON [X Y]
+harness_click() {
+  [ $# -ge 3 ] && harness_mouse_to "$2" "$3"
+  xdotool click "$1"
+}
+
+# --- screenshots -------------------------------------------------------------
+
+# harness_screenshot FILE: the whole screen; a bare name goes to the artifacts.
+harness_screenshot() {
+  local file=$1
+  case "$file" in */*) ;; *) file=$HARNESS_ARTIFACTS/$file ;; esac
+  import -window root "$file"
+}
+
+# harness_count_color FILE '#RRGGBB': how many pixels have exactly that colour.
+harness_count_color() {
+  local n
+  n=$(convert "$1" -alpha off -depth 8 -format %c histogram:info:- 2>/dev/null |
+      grep -iF " $2 " | head -n1 | sed 's/^ *\([0-9]*\):.*/\1/')
+  echo "${n:-0}"
+}
+
+# harness_pixel FILE X Y: '#RRGGBB' of one pixel.
+harness_pixel() {
+  convert "$1[1x1+$2+$3]" -alpha off -depth 8 txt:- 2>/dev/null | tail -n1 | grep -o '#[0-9A-Fa-f]\{6\}'
+}
+
+# harness_pixel_count FILE: width times height.
+harness_pixel_count() { identify -format '%[fx:w*h]' "$1" 2>/dev/null; }
+
+# --- registry (HKCU) -----------------------------------------------------------
+
+# harness_reg_set NAME=DWORD ...: stores DWORDs under the saver's key in one go.
+harness_reg_set() {
+  local file=$HARNESS_TMP/set.reg kv
+  {
+    echo 'REGEDIT4'
+    echo
+    echo "[${HARNESS_REG_KEY//HKCU/HKEY_CURRENT_USER}]"
+    for kv in "$@"; do printf '"%s"=dword:%08x\n' "${kv%%=*}" "$(( ${kv#*=} & 0xFFFFFFFF ))"; done
+  } >"$file"
+  wine reg import "$(harness_winpath "$file")" >"$HARNESS_TMP/reg.txt" 2>&1 </dev/null
+}
+
+# harness_reg_add NAME TYPE DATA: one value of any type (wine reg add).
+harness_reg_add() {
+  wine reg add "$HARNESS_REG_KEY" /v "$1" /t "$2" /d "$3" /f >"$HARNESS_TMP/reg.txt" 2>&1 </dev/null
+}
+
+# harness_reg_query NAME: the value's data as reg prints it (0x2, text...).
+harness_reg_query() {
+  wine reg query "$HARNESS_REG_KEY" /v "$1" >"$HARNESS_TMP/reg.txt" 2>&1 </dev/null || return 1
+  grep -F "$1" "$HARNESS_TMP/reg.txt" | tr -d '\r' | sed 's/^ *[^ ]* *REG_[A-Z_]* *//' | head -n1
+}
+
+# Removes the saver's key, so a run starts from the factory values.
+harness_reg_clear() {
+  wine reg delete "$HARNESS_REG_KEY" /f >"$HARNESS_TMP/reg.txt" 2>&1 </dev/null || true
+}
+
+# --- the Windows-side helper -------------------------------------------------
+
+# harness_host ARGS...: runs cordelune-testhost.exe and prints its report.
+harness_host() {
+  local out=$HARNESS_TMP/host.$$.$RANDOM rc=0
+  wine "$HARNESS_TESTHOST" "$@" >"$out" 2>&1 </dev/null || rc=$?
+  tr -d '\r' <"$out"
+  rm -f "$out"
+  return $rc
+}
+
+# harness_host_start ARGS...: the same in the background; the report grows
+# in $HARNESS_HOST_OUT and the process is $HARNESS_HOST_PID.
+harness_host_start() {
+  HARNESS_HOSTS=$((HARNESS_HOSTS + 1))
+  HARNESS_HOST_OUT=$HARNESS_ARTIFACTS/host$HARNESS_HOSTS.txt
+  echo "$HARNESS_TESTHOST $*" >"$HARNESS_ARTIFACTS/host$HARNESS_HOSTS.cmd"
+  env CORDELUNE_LOG="$(harness_winpath "$HARNESS_LOG")" "${HARNESS_ENV[@]}" \
+    wine "$HARNESS_TESTHOST" "$@" >"$HARNESS_HOST_OUT" 2>&1 </dev/null &
+  HARNESS_HOST_PID=$!
+  HARNESS_HOST_PIDS+=("$HARNESS_HOST_PID")
+  _harness_track "$HARNESS_HOST_PID"
+}
+
+# harness_preview_start SCR [testhost options]: the helper makes a parent
+# window and starts SCR with "/p <parent>", logging to a fresh $HARNESS_LOG.
+# Its report ($HARNESS_HOST_OUT) names the parent, the child windows, the
+# paint check and finally "saver exit=N".
+harness_preview_start() {
+  local scr=$1; shift
+  harness_new_log "$HARNESS_TESTHOST preview $scr $*"
+  harness_host_start preview "$scr" "$@"
+}
+
+# harness_wait_file FILE REGEX MS: waits for a line matching REGEX in FILE.
+harness_wait_file() {
+  local file=$1 re=$2 limit=$3 start
+  start=$(harness_now_ms)
+  until [ -f "$file" ] && tr -d '\r' <"$file" | grep -qE -- "$re"; do
+    [ $(( $(harness_now_ms) - start )) -ge "$limit" ] && return 1
+    sleep 0.05
+  done
+}
+
+# harness_field LINE KEY: the value of key=value in a helper report line
+# (quoted values come back without their quotes).
+harness_field() {
+  local line=$1 key=$2
+  if [[ $line =~ (^|[[:space:]])$key=\"([^\"]*)\" ]]; then printf '%s' "${BASH_REMATCH[2]}"
+  elif [[ $line =~ (^|[[:space:]])$key=([^[:space:]]*) ]]; then printf '%s' "${BASH_REMATCH[2]}"
+  else return 1; fi
+}
+
+# harness_saver_windows [MS] [extra testhost options]: report lines of the
+# saver's visible top-level windows, waiting up to MS for the first.
+harness_saver_windows() {
+  local wait=${1:-0}; shift || true
+  harness_host windows --image "$(basename "${HARNESS_SAVER_SCR:-Cordelune.scr}")" --visible \
+    --wait "$wait" "$@" | grep '^\(window\|child\)' || true
+}
