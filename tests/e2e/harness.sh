@@ -452,3 +452,58 @@ harness_saver_windows() {
   harness_host windows --image "$(basename "${HARNESS_SAVER_SCR:-Cordelune.scr}")" --visible \
     --wait "$wait" "$@" | grep '^\(window\|child\)' || true
 }
+
+# True when every bit of MASK is set in VALUE (hex or decimal).
+harness_bits_set() { (( ($1 & $2) == $2 )); }
+# True when no bit of MASK is set in VALUE.
+harness_bits_clear() { (( ($1 & $2) == 0 )); }
+
+# harness_x_windows PID: "xid x y width height" of the viewable X windows
+# of a wine process (Wine sets _NET_WM_PID to the unix pid).
+harness_x_windows() {
+  local w info
+  for w in $(xdotool search --pid "$1" 2>/dev/null); do
+    info=$(xwininfo -id "$w" 2>/dev/null) || continue
+    grep -q 'Map State: IsViewable' <<<"$info" || continue
+    printf '%s %s %s %s %s\n' "$w" \
+      "$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info")" \
+      "$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")" \
+      "$(sed -n 's/.*Width: *//p' <<<"$info")" \
+      "$(sed -n 's/.*Height: *//p' <<<"$info")"
+  done
+}
+
+# harness_count_presents: Present calls so far in the current run, when it
+# was started with HARNESS_ENV=(WINEDEBUG=trace+d3d9).
+harness_count_presents() {
+  local n
+  n=$(grep -c 'd3d9_device_Present' "$HARNESS_ARTIFACTS/run$HARNESS_RUN.wine.txt" 2>/dev/null)
+  echo "${n:-0}"
+}
+
+# harness_wait_presents N MS: waits until the saver has presented N frames.
+harness_wait_presents() {
+  local n=$1 limit=$2 start
+  start=$(harness_now_ms)
+  until [ "$(harness_count_presents)" -ge "$n" ]; do
+    harness_saver_alive || return 2
+    [ $(( $(harness_now_ms) - start )) -ge "$limit" ] && return 1
+    sleep 0.05
+  done
+}
+
+# harness_wait_screen_color '#RRGGBB' PERCENT MS FILE: takes screenshots
+# until at least PERCENT of the screen has the colour; FILE keeps the last.
+harness_wait_screen_color() {
+  local color=$1 percent=$2 limit=$3 file=$4 start total n
+  case "$file" in */*) ;; *) file=$HARNESS_ARTIFACTS/$file ;; esac
+  start=$(harness_now_ms)
+  while :; do
+    harness_screenshot "$file" 2>/dev/null
+    total=$(harness_pixel_count "$file")
+    n=$(harness_count_color "$file" "$color")
+    [ -n "$total" ] && [ "$total" -gt 0 ] && [ $((n * 100)) -ge $((total * percent)) ] && return 0
+    [ $(( $(harness_now_ms) - start )) -ge "$limit" ] && return 1
+    sleep 0.2
+  done
+}

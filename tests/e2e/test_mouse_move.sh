@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# The mouse rule of full-screen mode: with ExitOnMouseMove set, the first ten
+# movement messages never end the saver; after them a jump of more than 20
+# pixels on either axis between two messages does, exactly 20 does not.
+# Without the setting movement never ends it, keys still do.
+set -u
+source "$(dirname "$0")/harness.sh"
+harness_begin
+
+EXIT_LIMIT_MS=1000
+# Steps are spaced so that Wine delivers one WM_MOUSEMOVE per step instead
+# of merging several into one longer jump.
+STEP_PAUSE=0.06
+X0=500 Y0=400
+
+start_fullscreen() {
+  harness_mouse_to $X0 $Y0
+  HARNESS_ENV=(WINEDEBUG=trace+d3d9)
+  harness_run_saver "$HARNESS_SAVER_SCR" /s
+  HARNESS_ENV=()
+  harness_wait_log "hal hardware" 20000 && harness_wait_presents 5 10000 && sleep 0.3
+}
+
+# swing DX DY N: N moves there and back (2N messages), ending where it began.
+swing() {
+  local i
+  for i in $(seq 1 "$3"); do
+    harness_mouse_by "$1" "$2"; sleep $STEP_PAUSE
+    harness_mouse_by $((-$1)) $((-$2)); sleep $STEP_PAUSE
+  done
+}
+
+expect_exit() {
+  if ! harness_wait_exit 5000; then
+    harness_fail "$1 ends the saver (still running after 5 s)"
+    harness_kill_saver
+    return
+  fi
+  harness_check "$1 ends the saver with exit code 0 (got $HARNESS_EXIT_CODE)" [ "$HARNESS_EXIT_CODE" = 0 ]
+  harness_check "$1 ends the saver within ${EXIT_LIMIT_MS} ms (took $HARNESS_EXIT_MS ms)" \
+    [ "$HARNESS_EXIT_MS" -le "$EXIT_LIMIT_MS" ]
+}
+
+expect_running() {
+  sleep 0.5
+  if harness_saver_alive; then harness_pass "$1: the saver keeps running"
+  else harness_fail "$1: the saver keeps running (it ended, log: $(tr '\n' '|' <"$HARNESS_LOG"))"; fi
+}
+
+harness_reg_clear
+harness_reg_set ShowFPS=1 ShowTime=1 ExitOnMouseMove=2
+
+# --- run 1: early jumps are skipped, 20 px steps are not jumps, 21 px is ----
+if start_fullscreen; then
+  # Two long jumps among the first ten messages (Wine may add one or two of
+  # its own when the window appears).
+  harness_mouse_by 150 0; sleep $STEP_PAUSE
+  harness_mouse_by -150 0; sleep $STEP_PAUSE
+  expect_running "a jump of 150 px among the first ten movement messages"
+  swing 20 0 8
+  swing 0 20 4
+  swing -20 -20 2
+  expect_running "28 more moves of exactly 20 px"
+  harness_check 'log: no "detected mouse move" after 20 px steps' \
+    bash -c '! grep -qF "detected mouse move" "$1"' _ "$HARNESS_LOG"
+  harness_mouse_by 21 0
+  expect_exit "a jump of 21 px"
+  harness_check 'log: "detected mouse move"' harness_log_has "detected mouse move"
+else
+  harness_fail "/s starts with ExitOnMouseMove set"
+  harness_kill_saver
+fi
+
+# --- run 2: the vertical axis -------------------------------------------------
+if start_fullscreen; then
+  swing 0 -20 7
+  expect_running "14 vertical moves of exactly 20 px"
+  harness_mouse_by 0 -21
+  expect_exit "a vertical jump of 21 px"
+else
+  harness_fail "/s starts again with ExitOnMouseMove set"
+  harness_kill_saver
+fi
+
+# --- run 3: ExitOnMouseMove cleared (stored 1): movement never ends it ------
+harness_reg_set ExitOnMouseMove=1
+if start_fullscreen; then
+  swing 200 150 8
+  expect_running "jumps of 200 px with ExitOnMouseMove cleared"
+  harness_check 'log: no "detected mouse move" with ExitOnMouseMove cleared' \
+    bash -c '! grep -qF "detected mouse move" "$1"' _ "$HARNESS_LOG"
+  harness_key Escape
+  expect_exit "a key press with ExitOnMouseMove cleared"
+else
+  harness_fail "/s starts with ExitOnMouseMove cleared"
+  harness_kill_saver
+fi
+
+harness_finish

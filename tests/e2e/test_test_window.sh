@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Test-window mode (/t): an ordinary captioned window with a 600 x 400 client
+# area that keys and mouse buttons do not end; closing it does.
+set -u
+source "$(dirname "$0")/harness.sh"
+harness_begin
+
+harness_reg_clear
+harness_reg_set ShowFPS=1 ShowTime=1 ExitOnMouseMove=1
+
+# The window is looked at the moment it appears: the full-screen device
+# created right after it takes the window over.
+harness_host_start windows --image "$(basename "$HARNESS_SAVER_SCR")" --class Screensaver --visible --wait 20000
+WATCH=$HARNESS_HOST_OUT
+harness_wait_file "$WATCH" '^listening' 15000 || harness_fail "the window watcher starts"
+HARNESS_ENV=(WINEDEBUG=trace+d3d9)
+harness_run_saver "$HARNESS_SAVER_SCR" /t
+HARNESS_ENV=()
+
+if harness_wait_file "$WATCH" '^window ' 20000; then
+  W=$(tr -d '\r' <"$WATCH" | grep -m1 '^window ')
+  echo "window at creation: $W"
+  STYLE=$(harness_field "$W" style)
+  EXSTYLE=$(harness_field "$W" exstyle)
+  harness_check "the window has a caption, system menu and minimize box (style $STYLE)" \
+    harness_bits_set "$STYLE" 0x00CA0000
+  harness_check "the window is neither popup nor child" harness_bits_clear "$STYLE" 0xC0000000
+  harness_check "the window is not topmost (exstyle $EXSTYLE)" harness_bits_clear "$EXSTYLE" 0x8
+  harness_check "the client area is 600x400 ($(harness_field "$W" client))" \
+    [ "$(harness_field "$W" client)" = 600x400 ]
+  harness_check "the caption is \"Cordelune 3D \"" [ "$(harness_field "$W" title)" = "Cordelune 3D " ]
+else
+  harness_fail "/t opens a window (log: $(tr '\n' '|' <"$HARNESS_LOG" 2>/dev/null))"
+fi
+
+if harness_wait_log "hal hardware" 20000 && harness_wait_presents 5 10000; then
+  harness_pass "/t creates a HAL device and presents frames"
+else
+  harness_fail "/t creates a HAL device and presents frames"
+fi
+harness_check 'log: "command line" with /t' grep -qE $'^command line\t.*Cordelune\\.scr"? /t\r?$' "$HARNESS_LOG"
+
+harness_mouse_to 350 250
+harness_key space Escape Return a F1
+harness_click 1
+harness_click 3
+sleep 1
+if harness_saver_alive; then harness_pass "keys and mouse buttons do not end /t"
+else harness_fail "keys and mouse buttons do not end /t (it ended with code $(harness_wait_exit 0; echo "$HARNESS_EXIT_CODE"))"; fi
+harness_check 'log: no "detected pressed any key" in /t' \
+  bash -c '! grep -qF "detected pressed any key" "$1"' _ "$HARNESS_LOG"
+P1=$(harness_count_presents); sleep 0.5; P2=$(harness_count_presents)
+harness_check "frames keep coming after the input ($((P2 - P1)) in 0.5 s)" [ $((P2 - P1)) -ge 5 ]
+
+# Closing: Alt+F4 goes through the default handling to WM_CLOSE; it also
+# shows that the keys above did reach the window.
+harness_key alt+F4
+if harness_wait_exit 5000; then
+  harness_check "closing the window (Alt+F4) ends /t with exit code 0 (got $HARNESS_EXIT_CODE)" \
+    [ "$HARNESS_EXIT_CODE" = 0 ]
+else
+  harness_fail "closing the window (Alt+F4) ends /t"
+  harness_kill_saver
+fi
+
+harness_finish
