@@ -12,6 +12,8 @@
 #include "host/ModeList.h"
 #include "settings/SaverSettings.h"
 
+struct OverlayGlyph;
+
 constexpr int kMaxMonitors = 9;
 constexpr UINT_PTR kPreviewTimer = 1;
 constexpr UINT_PTR kFpsTimer = 7;
@@ -137,6 +139,9 @@ public:
 
 protected:
     void ReleaseOverlay();
+    IDirect3DTexture9* OverlayTexture(int32_t nIndex) const;
+    void DrawOverlayGlyph(IDirect3DDevice9* pDevice, const D3DVIEWPORT9& viewport,
+                          const OverlayGlyph& glyph);
     void LogSettings() const;
 
 private:

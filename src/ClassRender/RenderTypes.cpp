@@ -1,0 +1,71 @@
+#include "ClassRender/RenderTypes.h"
+
+uint32_t CVertexRenderBuffer::CreateRenderBuffer(IDirect3DDevice9* pDevice) {
+    if (m_pRenderBuffer) {
+        ReportRenderError("CVertexBuffer::CreateRenderBuffer m_pRenderBuffer", 65);
+        return 1;
+    }
+    if (RACalculateVertexSize(m_nCount, m_dwFVF, &m_nStride, &m_nSize)) {
+        ReportRenderError("CVertexRenderBuffer::CreateRenderBuffer RACalculateVertexSize", 68);
+        return 1;
+    }
+    if (!pDevice || pDevice->CreateVertexBuffer(m_nSize, m_dwUsage, m_dwFVF, D3DPOOL(m_Pool),
+                                                &m_pRenderBuffer, nullptr) != D3D_OK) {
+        m_pRenderBuffer = nullptr;
+        ReportRenderError("CVertexRenderBuffer::CreateRenderBuffer pd3dDevice->CreateVertexBuffer", 70);
+        return 1;
+    }
+    return 0;
+}
+
+HRESULT CVertexRenderBuffer::Lock(void** ppData) {
+    *ppData = nullptr;
+    if (!m_pRenderBuffer) return D3DERR_INVALIDCALL;
+    return m_pRenderBuffer->Lock(0, m_nSize, ppData, 0);
+}
+
+HRESULT CVertexRenderBuffer::Unlock() {
+    return m_pRenderBuffer ? m_pRenderBuffer->Unlock() : D3DERR_INVALIDCALL;
+}
+
+void CVertexRenderBuffer::Release() {
+    if (m_pRenderBuffer) {
+        m_pRenderBuffer->Release();
+        m_pRenderBuffer = nullptr;
+    }
+}
+
+uint32_t CFaceRenderBuffer::CreateRenderBuffer(IDirect3DDevice9* pDevice) {
+    if (m_pRenderBuffer) {
+        ReportRenderError("CFaceRenderBuffer::CreateRenderBuffer m_pRenderBuffer", 119);
+        return 1;
+    }
+    if (RACalculateFaceSize(m_nCount, m_Format, m_PrimitiveType, &m_nSize)) {
+        ReportRenderError("CFaceRenderBuffer::CreateRenderBuffer RACalculateFaceSize", 122);
+        return 1;
+    }
+    if (!pDevice || pDevice->CreateIndexBuffer(m_nSize, m_dwUsage, D3DFORMAT(m_Format), D3DPOOL(m_Pool),
+                                               &m_pRenderBuffer, nullptr) != D3D_OK) {
+        m_pRenderBuffer = nullptr;
+        ReportRenderError("CFaceRenderBuffer::CreateRenderBuffer CreateFaceBuffer()", 124);
+        return 1;
+    }
+    return 0;
+}
+
+HRESULT CFaceRenderBuffer::Lock(void** ppData) {
+    *ppData = nullptr;
+    if (!m_pRenderBuffer) return D3DERR_INVALIDCALL;
+    return m_pRenderBuffer->Lock(0, m_nSize, ppData, 0);
+}
+
+HRESULT CFaceRenderBuffer::Unlock() {
+    return m_pRenderBuffer ? m_pRenderBuffer->Unlock() : D3DERR_INVALIDCALL;
+}
+
+void CFaceRenderBuffer::Release() {
+    if (m_pRenderBuffer) {
+        m_pRenderBuffer->Release();
+        m_pRenderBuffer = nullptr;
+    }
+}

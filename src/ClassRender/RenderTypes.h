@@ -1,0 +1,40 @@
+#pragma once
+// Owners of one Direct3D vertex buffer and one 16- or 32-bit index buffer.
+// They create, lock, unlock and release; binding and drawing are the owner's.
+#include <d3d9.h>
+
+#include <cstdint>
+
+#include "ClassRender/RenderSizes.h"
+
+class CVertexRenderBuffer {
+public:
+    uint32_t CreateRenderBuffer(IDirect3DDevice9* pDevice);  // 0 or 1
+    HRESULT Lock(void** ppData);
+    HRESULT Unlock();
+    void Release();
+
+    DWORD m_dwUsage = D3DUSAGE_WRITEONLY;
+    DWORD m_dwFVF = kFvfMesh;
+    uint32_t m_Pool = D3DPOOL_MANAGED;
+    uint32_t m_nCount = 0;
+    uint32_t m_nSize = 0;
+    uint32_t m_nStride = 0;
+    IDirect3DVertexBuffer9* m_pRenderBuffer = nullptr;
+};
+
+class CFaceRenderBuffer {
+public:
+    uint32_t CreateRenderBuffer(IDirect3DDevice9* pDevice);  // 0 or 1
+    HRESULT Lock(void** ppData);
+    HRESULT Unlock();
+    void Release();
+
+    DWORD m_dwUsage = D3DUSAGE_WRITEONLY;
+    uint32_t m_Format = kIndex16;
+    uint32_t m_PrimitiveType = kTriangleList;
+    uint32_t m_Pool = D3DPOOL_MANAGED;
+    uint32_t m_nCount = 0;
+    uint32_t m_nSize = 0;
+    IDirect3DIndexBuffer9* m_pRenderBuffer = nullptr;
+};

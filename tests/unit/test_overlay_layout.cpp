@@ -1,0 +1,54 @@
+#include <gtest/gtest.h>
+
+#include "host/OverlayLayout.h"
+
+namespace {
+
+std::string Textures(const std::vector<OverlayGlyph>& glyphs) {
+    std::string s;
+    for (const OverlayGlyph& g : glyphs) {
+        switch (g.nTexture) {
+        case OVERLAY_COLON: s += ':'; break;
+        case OVERLAY_DOT: s += '.'; break;
+        case OVERLAY_AM: s += 'A'; break;
+        case OVERLAY_PM: s += 'P'; break;
+        default: s += char('0' + g.nTexture);
+        }
+    }
+    return s;
+}
+
+}  // namespace
+
+TEST(OverlayLayout, TwelveHourClock) {
+    EXPECT_EQ(Textures(ClockGlyphs(0, 5, 9, true)), "12:05:09A");
+    EXPECT_EQ(Textures(ClockGlyphs(12, 0, 0, true)), "12:00:00P");
+    EXPECT_EQ(Textures(ClockGlyphs(23, 59, 59, true)), "11:59:59P");
+    const auto glyphs = ClockGlyphs(9, 30, 0, true);
+    EXPECT_EQ(Textures(glyphs), "9:30:00A");
+    // Position 0 stays empty: the units digit keeps its own place.
+    EXPECT_FLOAT_EQ(glyphs[0].x, 0.663f + 0.037f);
+    EXPECT_FALSE(glyphs[0].bResetStates);
+    EXPECT_FLOAT_EQ(glyphs.back().x, 0.959f);
+    EXPECT_TRUE(glyphs.back().bResetStates);
+}
+
+TEST(OverlayLayout, TwentyFourHourClockKeepsItsLeadingZero) {
+    const auto glyphs = ClockGlyphs(7, 4, 3, false);
+    EXPECT_EQ(Textures(glyphs), "07:04:03");
+    ASSERT_EQ(glyphs.size(), 8u);
+    for (size_t i = 0; i < glyphs.size(); ++i) {
+        EXPECT_FLOAT_EQ(glyphs[i].x, 0.7f + 0.037f * i);
+        EXPECT_FLOAT_EQ(glyphs[i].y, 0.92f);
+        EXPECT_TRUE(glyphs[i].bResetStates);
+    }
+}
+
+TEST(OverlayLayout, FpsCounter) {
+    EXPECT_EQ(Textures(FpsGlyphs(0)), "0");
+    const auto glyphs = FpsGlyphs(120);
+    EXPECT_EQ(Textures(glyphs), "120");
+    EXPECT_FLOAT_EQ(glyphs[2].x, 0.01f + 2 * 0.037f);
+    EXPECT_FLOAT_EQ(glyphs[2].y, 0.01f);
+    EXPECT_EQ(Textures(FpsGlyphs(-5)), ".5");  // a sign uses the dot
+}
