@@ -57,6 +57,22 @@ bool SkipScanData(const uint8_t* pData, size_t nSize, size_t& i) {
     return false;
 }
 
+// A DHT segment's tables: class 0/1, slot 0..3, at most 256 symbols each and
+// all within the segment (stb_image trusts the counts).
+bool CheckHuffmanTables(const uint8_t* p, size_t nLength) {
+    size_t i = 0;
+    while (i < nLength) {
+        if (nLength - i < 17) return false;
+        if ((p[i] >> 4) > 1 || (p[i] & 15) > 3) return false;
+        size_t nSymbols = 0;
+        for (size_t k = 1; k <= 16; ++k) nSymbols += p[i + k];
+        i += 17;
+        if (nSymbols > 256 || nLength - i < nSymbols) return false;
+        i += nSymbols;
+    }
+    return true;
+}
+
 // Walks the marker segments from SOI to EOI, so that a cut-off or damaged
 // file is refused instead of decoding into grey.
 bool CheckJpegStructure(const uint8_t* pData, size_t nSize, std::string* pstrError) {
@@ -72,6 +88,8 @@ bool CheckJpegStructure(const uint8_t* pData, size_t nSize, std::string* pstrErr
         if (i + 2 > nSize) return Fail(pstrError, "JPEG truncated");
         const size_t nLength = ReadU16BigEndian(pData + i);
         if (nLength < 2 || i + nLength > nSize) return Fail(pstrError, "JPEG truncated or damaged");
+        if (nMarker == 0xC4 && !CheckHuffmanTables(pData + i + 2, nLength - 2))
+            return Fail(pstrError, "JPEG Huffman table damaged");
         i += nLength;
         if (nMarker == 0xDA && !SkipScanData(pData, nSize, i)) return Fail(pstrError, "JPEG truncated");
     }

@@ -71,16 +71,19 @@ void CLocalizationTable::Load(const uint8_t* pData, size_t nSize) {
     SplitAboutText();
 }
 
+// A key line: "#", the folded key, and at most one more character (the
+// closing "#"), so "#about#" does not answer for "about_window_text".
+bool CLocalizationTable::MatchesKey(const std::u16string& line, const std::u16string& foldedKey) {
+    if (line.empty() || line[0] != u'#') return false;
+    if (line.size() < foldedKey.size() + 1 || line.size() > foldedKey.size() + 2) return false;
+    return line.compare(1, foldedKey.size(), foldedKey) == 0;
+}
+
 std::string CLocalizationTable::Localize(const std::u16string& key) const {
     std::u16string folded = key;
     for (char16_t& c : folded) c = FoldLower(c);
-    for (size_t i = 0; i + 1 < m_aLines.size(); ++i) {
-        const std::u16string& line = m_aLines[i];
-        if (line.empty() || line[0] != u'#') continue;
-        if (line.size() < folded.size() + 1 || line.size() > folded.size() + 2) continue;
-        if (line.compare(1, folded.size(), folded) != 0) continue;
-        return NarrowToLatin1(m_aLines[i + 1]);
-    }
+    for (size_t i = 0; i + 1 < m_aLines.size(); ++i)
+        if (MatchesKey(m_aLines[i], folded)) return NarrowToLatin1(m_aLines[i + 1]);
     return std::string();
 }
 
@@ -96,11 +99,20 @@ const std::string& CLocalizationTable::AboutLine(int i) const {
     return m_astrAbout[i];
 }
 
+// Split before narrowing, so that only a real "%" separates lines (U+0425
+// would narrow to the same byte).
 void CLocalizationTable::SplitAboutText() {
     for (std::string& str : m_astrAbout) str.clear();
-    int nLine = 0;
-    for (char c : Localize("about_window_text")) {
-        if (c == '%' && nLine + 1 < kAboutLineCount) ++nLine;
-        else m_astrAbout[nLine].push_back(c);
+    const std::u16string key = u"about_window_text";
+    for (size_t i = 0; i + 1 < m_aLines.size(); ++i) {
+        if (!MatchesKey(m_aLines[i], key)) continue;
+        std::u16string astrLines[kAboutLineCount];
+        int nLine = 0;
+        for (char16_t c : m_aLines[i + 1]) {
+            if (c == u'%' && nLine + 1 < kAboutLineCount) ++nLine;
+            else astrLines[nLine].push_back(c);
+        }
+        for (int k = 0; k < kAboutLineCount; ++k) m_astrAbout[k] = NarrowToLatin1(astrLines[k]);
+        return;
     }
 }

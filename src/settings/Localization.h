@@ -31,6 +31,7 @@ public:
     const std::u16string& Line(size_t i) const { return m_aLines[i]; }
 
 private:
+    static bool MatchesKey(const std::u16string& line, const std::u16string& foldedKey);
     void SplitAboutText();
 
     std::vector<std::u16string> m_aLines;

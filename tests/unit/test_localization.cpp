@@ -108,6 +108,10 @@ TEST(Localization, AboutTextWithExtraOrFewPercents) {
     EXPECT_EQ(few.AboutLine(0), "only");
     EXPECT_EQ(few.AboutLine(1), "two");
     EXPECT_EQ(few.AboutLine(2), "");
+    // Only a real "%" separates: U+0425 narrows to the same byte but stays in its line.
+    const CLocalizationTable cyr = Load("#about_window_text#\nA\xd0\xa5" "B%C\n");
+    EXPECT_EQ(cyr.AboutLine(0), "A%B");
+    EXPECT_EQ(cyr.AboutLine(1), "C");
     // Reloading replaces the old About text.
     CLocalizationTable t = Load("#about_window_text#\nA%B\n");
     t.Load(reinterpret_cast<const uint8_t*>("x"), 1);
