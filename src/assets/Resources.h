@@ -3,12 +3,7 @@
 #include <cstdint>
 #include <string>
 
-// A read-only view of one embedded resource; never owns or frees its data.
-struct ResourceBlob {
-    const uint8_t* pData = nullptr;
-    uint32_t nSize = 0;
-    uint32_t nReadOffset = 0;
-};
+#include "assets/ResourceBlob.h"
 
 // The MEDIADATA resource with this id, or {null, 0, 0} when there is none.
 ResourceBlob LoadMediaResource(uint16_t nId);

@@ -1,0 +1,17 @@
+#pragma once
+// CRC-32 of ISO-HDLC (zip, PNG): reflected, polynomial 0xEDB88320. The archive
+// format uses it for content checksums, header checksums and the cipher.
+#include <cstddef>
+#include <cstdint>
+
+constexpr uint32_t kCrc32Polynomial = 0xEDB88320u;
+
+// Fills the 256-entry lookup table.
+void BuildCrc32Table(uint32_t* pTable);
+
+// Runs nLength bytes through the CRC register. A content checksum starts at
+// 0xFFFFFFFF and is complemented at the end.
+uint32_t Crc32Update(const uint32_t* pTable, uint32_t nCrc, const uint8_t* pData, size_t nLength);
+
+// The finished checksum of a whole buffer (start value and complement applied).
+uint32_t Crc32Of(const uint32_t* pTable, const uint8_t* pData, size_t nLength);
