@@ -1,0 +1,69 @@
+#include "FileIo.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace pak {
+
+bool ReadWholeFile(const std::string& strPath, std::vector<uint8_t>& data, std::string& strError) {
+    struct stat st;
+    if (stat(strPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        strError = strPath + ": is a directory";
+        return false;
+    }
+    FILE* f = std::fopen(strPath.c_str(), "rb");
+    if (!f) {
+        strError = strPath + ": " + std::strerror(errno);
+        return false;
+    }
+    data.clear();
+    uint8_t buf[65536];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof(buf), f)) > 0) data.insert(data.end(), buf, buf + n);
+    const bool bOk = !std::ferror(f);
+    std::fclose(f);
+    if (!bOk) strError = strPath + ": read error";
+    return bOk;
+}
+
+bool WriteWholeFile(const std::string& strPath, const uint8_t* pData, size_t nSize, std::string& strError) {
+    std::string strTemp = strPath + ".XXXXXX";
+    const int fd = mkstemp(&strTemp[0]);
+    if (fd < 0) {
+        strError = strPath + ": cannot create: " + std::strerror(errno);
+        return false;
+    }
+    size_t nDone = 0;
+    while (nDone < nSize) {
+        const ssize_t n = write(fd, pData + nDone, nSize - nDone);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            strError = strPath + ": write failed: " + std::strerror(n < 0 ? errno : EIO);
+            close(fd);
+            unlink(strTemp.c_str());
+            return false;
+        }
+        nDone += size_t(n);
+    }
+    if (fchmod(fd, 0644) != 0 || close(fd) != 0 || rename(strTemp.c_str(), strPath.c_str()) != 0) {
+        strError = strPath + ": cannot finish writing: " + std::strerror(errno);
+        unlink(strTemp.c_str());
+        return false;
+    }
+    return true;
+}
+
+uint32_t DosTimeOf(const std::string& strPath) {
+    struct stat st;
+    if (stat(strPath.c_str(), &st) != 0) return 0x00210000;
+    struct tm t;
+    if (!localtime_r(&st.st_mtime, &t) || t.tm_year < 80 || t.tm_year > 80 + 127) return 0x00210000;
+    return uint32_t(t.tm_year - 80) << 25 | uint32_t(t.tm_mon + 1) << 21 | uint32_t(t.tm_mday) << 16 |
+           uint32_t(t.tm_hour) << 11 | uint32_t(t.tm_min) << 5 | uint32_t(t.tm_sec / 2);
+}
+
+} // namespace pak
