@@ -171,6 +171,31 @@ TEST(ImageDecode, TruncatedJpegsFail) {
     EXPECT_FALSE(Decode(noEnd, img));
 }
 
+TEST(ImageDecode, OversizedHuffmanTableIsRefused) {
+    // A table of 300 symbols (a JPEG table holds at most 256) would overrun
+    // the decoder's arrays; it must be refused before decoding.
+    const Bytes jpeg = MakeJpeg();
+    Bytes dht = {0xFF, 0xC4, 0x01, 0x3F, 0x00};
+    for (int i = 0; i < 16; ++i) dht.push_back(i == 14 ? 45 : i == 15 ? 255 : 0);
+    dht.insert(dht.end(), 300, 0x00);
+    Bytes damaged(jpeg.begin(), jpeg.begin() + 2);
+    damaged.insert(damaged.end(), dht.begin(), dht.end());
+    damaged.insert(damaged.end(), jpeg.begin() + 2, jpeg.end());
+    DecodedImage img;
+    std::string strError;
+    EXPECT_FALSE(Decode(damaged, img, &strError));
+    EXPECT_NE(strError.find("Huffman"), std::string::npos) << strError;
+    // A table class or slot out of range, and a table running past its segment.
+    Bytes badSlot = damaged;
+    badSlot[6] = 0x14;
+    EXPECT_FALSE(Decode(badSlot, img));
+    Bytes shortTable = {0xFF, 0xD8, 0xFF, 0xC4, 0x00, 0x14, 0x00, 2};  // 2 symbols announced...
+    shortTable.insert(shortTable.end(), 15, 0x00);
+    shortTable.push_back(0x00);  // ...1 in the segment
+    shortTable.insert(shortTable.end(), jpeg.begin() + 2, jpeg.end());
+    EXPECT_FALSE(Decode(shortTable, img));
+}
+
 TEST(ImageDecode, DamagedJpegsNeverMisbehave) {
     const Bytes jpeg = MakeJpeg();
     DecodedImage img;
