@@ -4,6 +4,7 @@
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #define STBI_WRITE_NO_STDIO
+#define STB_IMAGE_WRITE_STATIC
 #include <stb_image_write.h>
 
 namespace assetgen {
@@ -52,6 +53,13 @@ Bytes EncodeJpeg(const Image& img, int quality) {
     Bytes b;
     stbi_write_jpg_to_func(AppendToBytes, &b, img.nWidth, img.nHeight, img.nChannels,
                            img.pixels.data(), quality);
+    return b;
+}
+
+Bytes EncodePng(const Image& img) {
+    Bytes b;
+    stbi_write_png_to_func(AppendToBytes, &b, img.nWidth, img.nHeight, img.nChannels, img.pixels.data(),
+                           img.nWidth * img.nChannels);
     return b;
 }
 

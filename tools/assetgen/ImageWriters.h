@@ -18,6 +18,8 @@ bool WriteFile(const std::string& path, const Bytes& data);
 Bytes EncodeTga(const Image& img, bool footer);
 Bytes EncodeJpeg(const Image& img, int quality);
 Bytes EncodeBmp24(const Image& img);
+// PNG for the preview sheets (never shipped).
+Bytes EncodePng(const Image& img);
 // An icon group file with one 32-bit DIB image per entry.
 Bytes EncodeIco(const std::vector<Image>& images);
 
