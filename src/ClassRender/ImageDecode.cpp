@@ -3,6 +3,8 @@
 #include <stb_image.h>
 
 #include <algorithm>
+#include <memory>
+#include <new>
 #include <climits>
 #include <cmath>
 
@@ -40,59 +42,116 @@ bool CheckTga(const uint8_t* pData, size_t nSize, bool& bHasAlpha, std::string* 
 
 bool IsJpeg(const uint8_t* pData, size_t nSize) { return nSize >= 2 && pData[0] == 0xFF && pData[1] == 0xD8; }
 
-// Skips the entropy-coded data of a scan: stuffed FF 00, restart markers and
-// fill bytes belong to it; any other marker ends it. False at end of data.
-bool SkipScanData(const uint8_t* pData, size_t nSize, size_t& i) {
-    while (i < nSize) {
-        if (pData[i] != 0xFF) {
-            ++i;
-            continue;
+// What the decoder is handed must hold together: stb_image 2.27 trusts the
+// Huffman counts and decodes with tables that were never defined, so both
+// are checked here, along with the marker structure from SOI to EOI (a
+// cut-off file is refused instead of decoding into grey).
+class CJpegChecker {
+public:
+    CJpegChecker(const uint8_t* pData, size_t nSize) : m_pData(pData), m_nSize(nSize) {}
+
+    const char* Check() {
+        size_t i = 2;
+        for (;;) {
+            if (i >= m_nSize || m_pData[i] != 0xFF) return "JPEG truncated or damaged";
+            while (i < m_nSize && m_pData[i] == 0xFF) ++i;
+            if (i >= m_nSize) return "JPEG truncated";
+            const uint8_t nMarker = m_pData[i++];
+            if (nMarker == 0xD9) return m_bScanSeen ? nullptr : "JPEG without picture data";
+            if (nMarker == 0x01 || (nMarker >= 0xD0 && nMarker <= 0xD7)) continue;
+            if (nMarker == 0xD8 || nMarker == 0x00) return "JPEG damaged";
+            if (i + 2 > m_nSize) return "JPEG truncated";
+            const size_t nLength = ReadU16BigEndian(m_pData + i);
+            if (nLength < 2 || i + nLength > m_nSize) return "JPEG truncated or damaged";
+            if (const char* pszError = CheckSegment(nMarker, m_pData + i + 2, nLength - 2)) return pszError;
+            i += nLength;
+            if (nMarker == 0xDA && !SkipScanData(i)) return "JPEG truncated";
         }
-        if (i + 1 >= nSize) return false;
-        const uint8_t nNext = pData[i + 1];
-        if (nNext == 0x00 || (nNext >= 0xD0 && nNext <= 0xD7)) i += 2;
-        else if (nNext == 0xFF) i += 1;
-        else return true;
     }
-    return false;
-}
 
-// A DHT segment's tables: class 0/1, slot 0..3, at most 256 symbols each and
-// all within the segment (stb_image trusts the counts).
-bool CheckHuffmanTables(const uint8_t* p, size_t nLength) {
-    size_t i = 0;
-    while (i < nLength) {
-        if (nLength - i < 17) return false;
-        if ((p[i] >> 4) > 1 || (p[i] & 15) > 3) return false;
-        size_t nSymbols = 0;
-        for (size_t k = 1; k <= 16; ++k) nSymbols += p[i + k];
-        i += 17;
-        if (nSymbols > 256 || nLength - i < nSymbols) return false;
-        i += nSymbols;
+private:
+    const char* CheckSegment(uint8_t nMarker, const uint8_t* p, size_t nLength) {
+        if (nMarker == 0xC4) return CheckHuffmanTables(p, nLength) ? nullptr : "JPEG Huffman table damaged";
+        if (nMarker == 0xC0 || nMarker == 0xC1 || nMarker == 0xC2) return CheckFrame(nMarker, p, nLength);
+        if (nMarker >= 0xC3 && nMarker <= 0xCF && nMarker != 0xC8 && nMarker != 0xCC)
+            return "unsupported JPEG coding (lossless or arithmetic)";
+        if (nMarker == 0xDA) return CheckScan(p, nLength);
+        return nullptr;
     }
-    return true;
-}
 
-// Walks the marker segments from SOI to EOI, so that a cut-off or damaged
-// file is refused instead of decoding into grey.
+    // Tables: class 0/1, slot 0..3, at most 256 symbols, all within the segment.
+    bool CheckHuffmanTables(const uint8_t* p, size_t nLength) {
+        size_t i = 0;
+        while (i < nLength) {
+            if (nLength - i < 17) return false;
+            const uint32_t nClass = p[i] >> 4, nSlot = p[i] & 15;
+            if (nClass > 1 || nSlot > 3) return false;
+            size_t nSymbols = 0;
+            for (size_t k = 1; k <= 16; ++k) nSymbols += p[i + k];
+            i += 17;
+            if (nSymbols > 256 || nLength - i < nSymbols) return false;
+            i += nSymbols;
+            (nClass == 0 ? m_abDcDefined : m_abAcDefined)[nSlot] = true;
+        }
+        return true;
+    }
+
+    const char* CheckFrame(uint8_t nMarker, const uint8_t* p, size_t nLength) {
+        if (m_bFrameSeen) return "JPEG with more than one frame";
+        m_bFrameSeen = true;
+        m_bProgressive = nMarker == 0xC2;
+        if (nLength < 6 || nLength != 6 + size_t(p[5]) * 3) return "JPEG frame header damaged";
+        return nullptr;
+    }
+
+    // Every Huffman table a scan decodes with must have been defined before it.
+    const char* CheckScan(const uint8_t* p, size_t nLength) {
+        if (!m_bFrameSeen) return "JPEG scan before its frame header";
+        if (nLength < 1) return "JPEG scan header damaged";
+        const size_t nComponents = p[0];
+        if (nComponents < 1 || nComponents > 4 || nLength != 4 + nComponents * 2) return "JPEG scan header damaged";
+        const uint8_t nSpectralStart = p[1 + nComponents * 2];
+        const bool bUsesDc = !m_bProgressive || nSpectralStart == 0;
+        const bool bUsesAc = !m_bProgressive || nSpectralStart != 0;
+        for (size_t c = 0; c < nComponents; ++c) {
+            const uint32_t nDc = p[2 + c * 2] >> 4, nAc = p[2 + c * 2] & 15;
+            if (nDc > 3 || nAc > 3) return "JPEG scan header damaged";
+            if ((bUsesDc && !m_abDcDefined[nDc]) || (bUsesAc && !m_abAcDefined[nAc]))
+                return "JPEG scan uses an undefined Huffman table";
+        }
+        m_bScanSeen = true;
+        return nullptr;
+    }
+
+    // Skips the entropy-coded data of a scan: stuffed FF 00, restart markers
+    // and fill bytes belong to it; any other marker ends it.
+    bool SkipScanData(size_t& i) const {
+        while (i < m_nSize) {
+            if (m_pData[i] != 0xFF) {
+                ++i;
+                continue;
+            }
+            if (i + 1 >= m_nSize) return false;
+            const uint8_t nNext = m_pData[i + 1];
+            if (nNext == 0x00 || (nNext >= 0xD0 && nNext <= 0xD7)) i += 2;
+            else if (nNext == 0xFF) i += 1;
+            else return true;
+        }
+        return false;
+    }
+
+    const uint8_t* m_pData;
+    size_t m_nSize;
+    bool m_abDcDefined[4] = {};
+    bool m_abAcDefined[4] = {};
+    bool m_bFrameSeen = false;
+    bool m_bProgressive = false;
+    bool m_bScanSeen = false;
+};
+
 bool CheckJpegStructure(const uint8_t* pData, size_t nSize, std::string* pstrError) {
-    size_t i = 2;
-    for (;;) {
-        if (i >= nSize || pData[i] != 0xFF) return Fail(pstrError, "JPEG truncated or damaged");
-        while (i < nSize && pData[i] == 0xFF) ++i;
-        if (i >= nSize) return Fail(pstrError, "JPEG truncated");
-        const uint8_t nMarker = pData[i++];
-        if (nMarker == 0xD9) return true;
-        if (nMarker == 0x01 || (nMarker >= 0xD0 && nMarker <= 0xD7)) continue;
-        if (nMarker == 0xD8 || nMarker == 0x00) return Fail(pstrError, "JPEG damaged");
-        if (i + 2 > nSize) return Fail(pstrError, "JPEG truncated");
-        const size_t nLength = ReadU16BigEndian(pData + i);
-        if (nLength < 2 || i + nLength > nSize) return Fail(pstrError, "JPEG truncated or damaged");
-        if (nMarker == 0xC4 && !CheckHuffmanTables(pData + i + 2, nLength - 2))
-            return Fail(pstrError, "JPEG Huffman table damaged");
-        i += nLength;
-        if (nMarker == 0xDA && !SkipScanData(pData, nSize, i)) return Fail(pstrError, "JPEG truncated");
-    }
+    const char* pszError = CJpegChecker(pData, nSize).Check();
+    return pszError ? Fail(pstrError, pszError) : true;
 }
 
 struct Tap {
@@ -131,10 +190,7 @@ std::vector<std::vector<Tap>> AxisWeights(uint32_t nSource, uint32_t nDest) {
 
 uint8_t ToByte(float f) { return uint8_t(std::min(255.0f, std::max(0.0f, f + 0.5f))); }
 
-}  // namespace
-
-bool DecodeImage(const uint8_t* pData, size_t nSize, DecodedImage& out, std::string* pstrError) {
-    out = DecodedImage();
+bool DecodeInto(const uint8_t* pData, size_t nSize, DecodedImage& out, std::string* pstrError) {
     if (!pData || nSize == 0) return Fail(pstrError, "no image data");
     if (nSize > size_t(INT_MAX)) return Fail(pstrError, "image data too large");
     bool bHasAlpha = false;
@@ -144,18 +200,29 @@ bool DecodeImage(const uint8_t* pData, size_t nSize, DecodedImage& out, std::str
         return false;
     }
     int nWidth = 0, nHeight = 0, nComponents = 0;
-    stbi_uc* pPixels = stbi_load_from_memory(pData, int(nSize), &nWidth, &nHeight, &nComponents, 4);
-    if (!pPixels) return Fail(pstrError, stbi_failure_reason());
-    if (nWidth <= 0 || nHeight <= 0) {
-        stbi_image_free(pPixels);
-        return Fail(pstrError, "empty image");
-    }
+    const std::unique_ptr<stbi_uc, void (*)(void*)> pixels(
+        stbi_load_from_memory(pData, int(nSize), &nWidth, &nHeight, &nComponents, 4), stbi_image_free);
+    if (!pixels) return Fail(pstrError, stbi_failure_reason());
+    if (nWidth <= 0 || nHeight <= 0) return Fail(pstrError, "empty image");
+    out.image.aPixels.assign(pixels.get(), pixels.get() + size_t(nWidth) * size_t(nHeight) * 4);
     out.image.nWidth = uint32_t(nWidth);
     out.image.nHeight = uint32_t(nHeight);
-    out.image.aPixels.assign(pPixels, pPixels + size_t(nWidth) * size_t(nHeight) * 4);
     out.bHasAlpha = bHasAlpha;
-    stbi_image_free(pPixels);
     return true;
+}
+
+}  // namespace
+
+// A damaged header can still ask for a large picture: running out of memory
+// is one more clean failure.
+bool DecodeImage(const uint8_t* pData, size_t nSize, DecodedImage& out, std::string* pstrError) {
+    out = DecodedImage();
+    try {
+        return DecodeInto(pData, nSize, out, pstrError);
+    } catch (const std::bad_alloc&) {
+        out = DecodedImage();
+        return Fail(pstrError, "out of memory");
+    }
 }
 
 uint32_t NextPowerOfTwo(uint32_t n) {
@@ -164,6 +231,8 @@ uint32_t NextPowerOfTwo(uint32_t n) {
     return nPower;
 }
 
+// Columns first, one output row at a time, so that only a single row of
+// intermediate values is held whatever the image size.
 ImageRGBA ResizeImage(const ImageRGBA& src, uint32_t nWidth, uint32_t nHeight) {
     ImageRGBA dst;
     if (src.nWidth == 0 || src.nHeight == 0 || nWidth == 0 || nHeight == 0) return dst;
@@ -172,26 +241,23 @@ ImageRGBA ResizeImage(const ImageRGBA& src, uint32_t nWidth, uint32_t nHeight) {
     dst.nHeight = nHeight;
     dst.aPixels.resize(size_t(nWidth) * nHeight * 4);
 
-    // Rows first into a float buffer (source height x new width), then columns.
-    const std::vector<std::vector<Tap>> columns = AxisWeights(src.nWidth, nWidth);
-    std::vector<float> rows(size_t(src.nHeight) * nWidth * 4);
-    for (uint32_t y = 0; y < src.nHeight; ++y) {
-        const uint8_t* pSrcRow = &src.aPixels[size_t(y) * src.nWidth * 4];
-        float* pRow = &rows[size_t(y) * nWidth * 4];
-        for (uint32_t x = 0; x < nWidth; ++x)
-            for (const Tap& tap : columns[x])
-                for (int c = 0; c < 4; ++c) pRow[x * 4 + c] += tap.fWeight * pSrcRow[tap.nIndex * 4 + c];
-    }
     const std::vector<std::vector<Tap>> lines = AxisWeights(src.nHeight, nHeight);
-    std::vector<float> sum(size_t(nWidth) * 4);
+    const std::vector<std::vector<Tap>> columns = AxisWeights(src.nWidth, nWidth);
+    const size_t nSrcRow = size_t(src.nWidth) * 4;
+    std::vector<float> row(nSrcRow);
     for (uint32_t y = 0; y < nHeight; ++y) {
-        std::fill(sum.begin(), sum.end(), 0.0f);
+        std::fill(row.begin(), row.end(), 0.0f);
         for (const Tap& tap : lines[y]) {
-            const float* pRow = &rows[size_t(tap.nIndex) * nWidth * 4];
-            for (size_t i = 0; i < sum.size(); ++i) sum[i] += tap.fWeight * pRow[i];
+            const uint8_t* pSrc = &src.aPixels[tap.nIndex * nSrcRow];
+            for (size_t i = 0; i < nSrcRow; ++i) row[i] += tap.fWeight * float(pSrc[i]);
         }
         uint8_t* pDst = &dst.aPixels[size_t(y) * nWidth * 4];
-        for (size_t i = 0; i < sum.size(); ++i) pDst[i] = ToByte(sum[i]);
+        for (uint32_t x = 0; x < nWidth; ++x) {
+            float sum[4] = {0, 0, 0, 0};
+            for (const Tap& tap : columns[x])
+                for (int c = 0; c < 4; ++c) sum[c] += tap.fWeight * row[size_t(tap.nIndex) * 4 + c];
+            for (int c = 0; c < 4; ++c) pDst[x * 4 + c] = ToByte(sum[c]);
+        }
     }
     return dst;
 }
@@ -227,9 +293,10 @@ uint32_t FullMipCount(uint32_t nWidth, uint32_t nHeight) {
     return nCount;
 }
 
-bool BuildTextureImage(const uint8_t* pData, size_t nSize, uint32_t nWidth, uint32_t nHeight,
-                       uint32_t nMipLevels, TextureImage& out, std::string* pstrError) {
-    out = TextureImage();
+namespace {
+
+bool BuildInto(const uint8_t* pData, size_t nSize, uint32_t nWidth, uint32_t nHeight, uint32_t nMipLevels,
+               TextureImage& out, std::string* pstrError) {
     DecodedImage decoded;
     if (!DecodeImage(pData, nSize, decoded, pstrError)) return false;
     auto targetSize = [](uint32_t nAsked, uint32_t nFile) {
@@ -253,6 +320,19 @@ bool BuildTextureImage(const uint8_t* pData, size_t nSize, uint32_t nWidth, uint
     out.aLevels.push_back(ResizeImage(decoded.image, nTargetWidth, nTargetHeight));
     while (out.aLevels.size() < nLevels) out.aLevels.push_back(HalveImage(out.aLevels.back()));
     return true;
+}
+
+}  // namespace
+
+bool BuildTextureImage(const uint8_t* pData, size_t nSize, uint32_t nWidth, uint32_t nHeight,
+                       uint32_t nMipLevels, TextureImage& out, std::string* pstrError) {
+    out = TextureImage();
+    try {
+        return BuildInto(pData, nSize, nWidth, nHeight, nMipLevels, out, pstrError);
+    } catch (const std::bad_alloc&) {
+        out = TextureImage();
+        return Fail(pstrError, "out of memory");
+    }
 }
 
 uint32_t PackA8R8G8B8(const uint8_t* p) {

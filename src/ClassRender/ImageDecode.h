@@ -20,7 +20,7 @@ struct DecodedImage {
 };
 
 // Largest width or height accepted from a file.
-constexpr uint32_t kMaxImageDimension = 8192;
+constexpr uint32_t kMaxImageDimension = 4096;
 
 // Decodes a TGA (type 2, 24 or 32 bits, TGA 2.0 footer or not) or a baseline
 // or progressive JPEG. Damaged, truncated or other images fail; pstrError

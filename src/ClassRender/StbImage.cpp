@@ -7,5 +7,5 @@
 #define STBI_NO_STDIO
 #define STBI_NO_LINEAR
 #define STBI_NO_HDR
-#define STBI_MAX_DIMENSIONS 8192
+#define STBI_MAX_DIMENSIONS 4096
 #include <stb_image.h>
