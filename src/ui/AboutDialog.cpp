@@ -1,0 +1,52 @@
+// The About box and the web-site link of the configuration dialog.
+#include "ui/ConfigDialog.h"
+
+#include <shellapi.h>
+
+#include "host/EECore.h"
+#include "host/Log.h"
+#include "resource.h"
+#include "settings/LocalizationStore.h"
+#include "settings/SettingsStore.h"
+#include "ui/ConfigText.h"
+
+namespace {
+
+constexpr int kAboutLineCount = 7;
+
+INT_PTR CALLBACK AboutDialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM) {
+    switch (uMsg) {
+    case WM_INITDIALOG:
+        SetWindowTextA(hDlg, EE_Core_Localize(kAboutTitleKey).c_str());
+        SetDlgItemTextA(hDlg, IDOK, EE_Core_Localize(kOkKey).c_str());
+        for (int i = 0; i < kAboutLineCount; ++i)
+            SetDlgItemTextA(hDlg, IDC_ABOUT_LINE1 + i, EE_Core_AboutLine(i).c_str());
+        return TRUE;
+    case WM_COMMAND:
+        // Return reaches here as IDOK, Escape as IDCANCEL.
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+            EndDialog(hDlg, LOWORD(wParam) == IDOK ? 1 : 2);
+            return TRUE;
+        }
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+}  // namespace
+
+INT_PTR EE_Core_ShowAbout() {
+    CEECore* pCore = g_pEECore;
+    if (!pCore) return 0;
+    // Owned like the configuration dialog, which stays enabled meanwhile.
+    const INT_PTR nResult = DialogBoxParamA(pCore->m_hInstance, MAKEINTRESOURCEA(IDD_ABOUT),
+                                            pCore->m_hParentWnd, AboutDialogProc, 0);
+    LogMessage(LogPath(), "%s\t%d\n", "EE_Core_ShowAbout", int(nResult));
+    return nResult;
+}
+
+void EE_Core_VisitWebSite(HWND hDlg) {
+    // The result is not examined: a failed open leaves the dialog as it was.
+    ShellExecuteA(hDlg, "open", EE_Core_WebSiteAddress().c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
