@@ -558,6 +558,8 @@ std::vector<uint8_t> CRar20Encoder::EncodeEntry(size_t nBegin, size_t nEnd, cons
     }
     if (bFiller) EmitFiller(out);
     out.Flush();
+    // Readers that look a whole code length ahead find bits to look at.
+    if (out.TotalBits()) out.Put(0, 16);
     return std::move(out.Bytes());
 }
 
