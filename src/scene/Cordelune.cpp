@@ -50,20 +50,25 @@ HRESULT CCordelune::EE_Core_InitD3Device(IDirect3DDevice9* pDevice) {
     return S_OK;
 }
 
-HRESULT CCordelune::EE_Core_LoadScene(IDirect3DDevice9*) {
+HRESULT CCordelune::EE_Core_LoadScene(IDirect3DDevice9* pDevice) {
     // The random sequence is never seeded; skipping a time-dependent number of
     // values makes it differ from run to run.
     const unsigned nWarmUp = timeGetTime() % 100;
     for (unsigned i = 0; i < nWarmUp; ++i) std::rand();
+    // A scene that loaded only in part still runs; it draws what it has.
+    m_Scene.Load(pDevice, this);
     return S_OK;
 }
 
 HRESULT CCordelune::EE_Core_FrameMove(IDirect3DDevice9*, float) { return S_OK; }
 
 HRESULT CCordelune::EE_Core_FrameRender(IDirect3DDevice9* pDevice) {
-    CEECore::EE_Core_FrameRender(pDevice);
+    m_Scene.Frame(pDevice);
     Sleep(16);
     return S_OK;
 }
 
-HRESULT CCordelune::EE_Core_FreeScene() { return S_OK; }
+HRESULT CCordelune::EE_Core_FreeScene() {
+    m_Scene.Free();
+    return S_OK;
+}

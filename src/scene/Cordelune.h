@@ -2,6 +2,7 @@
 // CCordelune: the application class. It fills in the framework's virtual
 // operations that bring the 3D scene in.
 #include "host/EECore.h"
+#include "scene/Scene.h"
 
 class CCordelune : public CEECore {
 public:
@@ -14,4 +15,6 @@ public:
     HRESULT EE_Core_FrameMove(IDirect3DDevice9* pDevice, float fElapsedMs) override;
     HRESULT EE_Core_FrameRender(IDirect3DDevice9* pDevice) override;
     HRESULT EE_Core_FreeScene() override;
+
+    CScene m_Scene;
 };

@@ -1,0 +1,66 @@
+#pragma once
+// CHeart: the target heart of the action paths. Launched below the cupid, it
+// rises and spins while it fades in, is hit by the arrow, fades out while its
+// quote fades in, and the quote stays for 14 s before it fades too. Rose
+// petals circle it while it is visible.
+#include <d3d9.h>
+
+#include "ClassRender/MeshModel.h"
+#include "scene/ParticleSystem.h"
+#include "scene/QuoteOrder.h"
+#include "scene/TextBlock.h"
+
+class CCupid;
+class CScene;
+
+enum HeartState : int32_t {
+    kHeartAbsent = 0,
+    kHeartAppearing = 1,
+    kHeartFlying = 2,
+    kHeartHit = 3,
+    kHeartQuote = 4,
+};
+
+class CHeart {
+public:
+    CHeart();
+    CHeart(const CHeart&) = delete;
+    CHeart& operator=(const CHeart&) = delete;
+
+    // The scene gives the quotes, the settings and the sound.
+    void Attach(CScene* pScene) { m_pScene = pScene; }
+    uint32_t Load(const char* pszMesh, const char* pszTexture, IDirect3DDevice9* pDevice);
+    void Launch(const D3DXVECTOR3& vPosition);
+    void Update(const D3DXMATRIX& billboard, CCupid& cupid);
+    // M is the inverse of the full view matrix.
+    void Render(IDirect3DDevice9* pDevice, const D3DXMATRIX& M);
+    void OnHit();
+    void Release();
+
+    void ShuffleQuotes();
+    const QuoteRecord& NextQuote();
+
+    bool IsLoaded() const { return m_bLoaded; }
+
+    CQuoteOrder m_QuoteOrder;
+    D3DXMATRIX m_World;
+    D3DXMATRIX m_TextTurn;
+    D3DCOLOR m_nTint = 0xFFFFFFFF;
+    CMeshModel m_Mesh;
+    D3DXVECTOR3 m_vPosition{0.0f, 0.0f, 0.0f};
+    D3DXMATRIX m_Scale;
+    int32_t m_nState = kHeartAbsent;
+    uint32_t m_nStateTime = 0;
+    float m_fAlpha = 1.0f;
+    CParticleSystem m_Petals;
+    CTextBlock m_Text;
+
+private:
+    void SetTint(float fAlpha);
+    void EmitPetals(uint32_t nNow, float fDt, const D3DXMATRIX& billboard);
+    D3DXMATRIX TextMatrix(const D3DXMATRIX& M) const;
+
+    CScene* m_pScene = nullptr;
+    uint32_t m_nPreviousTime = 0;  // the first elapsed time counts from 0
+    bool m_bLoaded = false;
+};

@@ -1,0 +1,111 @@
+#include "scene/ParticleSystem.h"
+
+#include <cstring>
+
+#include "ClassRender/ArchiveTexture.h"
+#include "ClassRender/RenderSizes.h"
+
+void SetTintedVertexColorStages(IDirect3DDevice9* pDevice) {
+    pDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    pDevice->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_TFACTOR);
+    pDevice->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    pDevice->SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_CURRENT);
+    pDevice->SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+    pDevice->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    pDevice->SetTextureStageState(2, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_TFACTOR);
+    pDevice->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    pDevice->SetTextureStageState(1, D3DTSS_ALPHAARG1, D3DTA_CURRENT);
+    pDevice->SetTextureStageState(1, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+    pDevice->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    pDevice->SetTextureStageState(2, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+}
+
+void RestoreTextureStages(IDirect3DDevice9* pDevice) {
+    pDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    pDevice->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    pDevice->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    pDevice->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    pDevice->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+}
+
+CParticleSystem::CParticleSystem() { m_VertexBuffer.m_dwFVF = kFvfColored; }
+
+uint32_t CParticleSystem::Create(uint32_t nCount, const char* pszTexture, IDirect3DDevice9* pDevice,
+                                 const D3DXVECTOR3& vExtent, const ParticleSizes& sizes,
+                                 const D3DXVECTOR3& vCentre, float fNearCullSq) {
+    m_bLoaded = false;
+    if (nCount == 0 || nCount > kMaxQuads) return 1;
+    m_Field.Create(nCount, vExtent, sizes, vCentre, fNearCullSq);
+    m_FaceBuffer.m_nCount = 2 * nCount;
+    m_VertexBuffer.m_nCount = 4 * nCount;
+    bool bBuffers = m_FaceBuffer.CreateRenderBuffer(pDevice) == 0 &&
+                    m_VertexBuffer.CreateRenderBuffer(pDevice) == 0;
+    if (bBuffers) {
+        void* pData = nullptr;
+        bBuffers = SUCCEEDED(m_FaceBuffer.Lock(&pData)) && pData;
+        if (bBuffers) {
+            WriteQuadIndices(static_cast<uint16_t*>(pData), nCount);
+            m_FaceBuffer.Unlock();
+        }
+        // Nothing shows before the first update writes the quads.
+        pData = nullptr;
+        if (bBuffers && SUCCEEDED(m_VertexBuffer.Lock(&pData)) && pData) {
+            std::memset(pData, 0, m_VertexBuffer.m_nSize);
+            m_VertexBuffer.Unlock();
+        }
+    }
+    const uint32_t nResult = CreateArchiveTexture(pszTexture, pDevice, &m_pTexture);
+    m_bLoaded = bBuffers && nResult == 0;
+    return m_bLoaded ? 0 : 1;
+}
+
+void CParticleSystem::Update(const D3DXVECTOR3& vCentre, const D3DXVECTOR3& vDrift, float fDt,
+                             const D3DXMATRIX& billboard) {
+    if (!m_bLoaded) return;
+    void* pData = nullptr;
+    if (FAILED(m_VertexBuffer.Lock(&pData)) || !pData) return;
+    m_Field.Update(vCentre, vDrift, fDt, billboard, static_cast<ColorTexVertex*>(pData));
+    m_VertexBuffer.Unlock();
+}
+
+void CParticleSystem::Render(IDirect3DDevice9* pDevice, D3DCOLOR nTint) {
+    if (!m_bLoaded) return;
+    SetTintedVertexColorStages(pDevice);
+    pDevice->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
+    pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    pDevice->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    pDevice->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    pDevice->SetRenderState(D3DRS_TEXTUREFACTOR, nTint);
+    D3DXMATRIX world;
+    D3DXMatrixIdentity(&world);
+    pDevice->SetTransform(D3DTS_WORLD, reinterpret_cast<const D3DMATRIX*>(&world));
+    pDevice->SetFVF(m_VertexBuffer.m_dwFVF);
+    pDevice->SetStreamSource(0, m_VertexBuffer.m_pRenderBuffer, 0, m_VertexBuffer.m_nStride);
+    pDevice->SetIndices(m_FaceBuffer.m_pRenderBuffer);
+    pDevice->SetTexture(0, m_pTexture);
+    pDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, m_VertexBuffer.m_nCount, 0,
+                                  m_FaceBuffer.m_nCount);
+    RestoreTextureStages(pDevice);
+}
+
+void CParticleSystem::Reset() {
+    void* pData = nullptr;
+    if (m_bLoaded && SUCCEEDED(m_VertexBuffer.Lock(&pData)) && pData) {
+        m_Field.Reset(static_cast<ColorTexVertex*>(pData));
+        m_VertexBuffer.Unlock();
+    } else {
+        m_Field.Reset(nullptr);
+    }
+}
+
+void CParticleSystem::Release() {
+    if (m_pTexture) m_pTexture->Release();
+    m_pTexture = nullptr;
+    m_FaceBuffer.Release();
+    m_VertexBuffer.Release();
+    m_Field.Clear();
+    m_bLoaded = false;
+}

@@ -1,0 +1,93 @@
+#pragma once
+// CScene: the animated content of the saver. It loads its assets in a fixed
+// order, runs the camera schedule, updates and draws every object each frame
+// (directly, or through two render targets while two cameras cross-fade),
+// and frees everything at shutdown. Objects that did not load are skipped.
+#include <d3d9.h>
+
+#include "ClassRender/CameraPath.h"
+#include "ClassRender/MeshModel.h"
+#include "ClassRender/RenderTypes.h"
+#include "scene/CameraSchedule.h"
+#include "scene/Cupid.h"
+#include "scene/Heart.h"
+#include "scene/ParticleSystem.h"
+
+class CCordelune;
+class CEECore;
+
+constexpr int kAmbientCount = 5;
+
+class CScene : public ICameraScheduleHost {
+public:
+    CScene();
+    CScene(const CScene&) = delete;
+    CScene& operator=(const CScene&) = delete;
+
+    // 0 when everything loaded; 1 after the first camera path or mesh that
+    // did not (logged), the objects loaded so far staying loaded.
+    int Load(IDirect3DDevice9* pDevice, CCordelune* pApp);
+    void Frame(IDirect3DDevice9* pDevice);
+    void Update(CCameraPath& path);
+    void Render(CCameraPath& path, IDirect3DDevice9* pDevice);
+    // Safe on a scene that was never loaded, and when repeated.
+    void Free();
+
+    uint32_t CreateRenderTargets(IDirect3DDevice9* pDevice);
+    void Composite(IDirect3DDevice9* pDevice);
+    bool CanCrossFade() const;
+
+    // The scene as the cupid and the heart see it.
+    int32_t CurrentCamera() const { return m_Schedule.m_nCamera; }
+    int32_t CurrentKey() const;
+    void PlayShotEffect();
+    void PlayHitEffect();
+    const QuoteRecord* QuoteRecords() const;
+    int32_t QuoteCount() const;
+    const QuoteRecord& UserRecord() const;
+
+    // The framework the scene reports to: the application at run time; a
+    // test may hand in another.
+    CEECore* Framework() const { return m_pFramework; }
+
+    CCordelune* m_pApp = nullptr;
+    CCameraPath m_CameraPaths[kCameraPathCount];
+    CMeshModel m_Sky;
+    CMeshModel m_Clouds[3];
+    CMeshModel m_Sun;
+    CCupid m_Cupid;
+    CHeart m_Heart;
+    CParticleSystem m_Ambient[kAmbientCount];
+    CCameraSchedule m_Schedule;  // m_bIdleRearm, m_nCamera, m_bTransition, m_nNextCamera, m_fBlend ...
+    IDirect3DTexture9* m_apTargetTexture[2] = {};
+    IDirect3DSurface9* m_apTargetSurface[2] = {};
+    IDirect3DSurface9* m_pBackBuffer = nullptr;
+    CVertexRenderBuffer m_QuadVertices;
+    CFaceRenderBuffer m_QuadFaces;
+    int m_nMusicSound = -1;
+    int m_nShotSound = -1;
+    int m_nHitSound = -1;
+
+    // Load against any framework object (the settings, quotes and overlay
+    // are the framework's); Load passes the application.
+    int LoadWith(IDirect3DDevice9* pDevice, CEECore* pFramework);
+
+private:
+    // ICameraScheduleHost
+    void LaunchHeart(const D3DXVECTOR3& vPosition) override;
+    void RequestShot() override;
+    void RestartIdle() override;
+    void StartPath(int32_t nPath) override;
+
+    int LoadAssets(IDirect3DDevice9* pDevice);
+    void LoadAudio();
+    void DrawFrameDirect(IDirect3DDevice9* pDevice, CCameraPath* pPath);
+    void DrawFrameCrossFade(IDirect3DDevice9* pDevice, CCameraPath& current, CCameraPath& next);
+    void RenderSky(CCameraPath& path, IDirect3DDevice9* pDevice);
+    void DrawQuad(IDirect3DDevice9* pDevice);
+    void ReleaseRenderTargets();
+
+    CEECore* m_pFramework = nullptr;
+    bool m_bPathsLoaded = false;
+    uint32_t m_nPreviousUpdate = 0;  // the first elapsed time counts from 0
+};

@@ -1,0 +1,75 @@
+#include "scene/TextBlock.h"
+
+#include "ClassRender/ArchiveTexture.h"
+#include "ClassRender/RenderSizes.h"
+#include "scene/ParticleSystem.h"
+
+CTextBlock::CTextBlock() {
+    D3DXMatrixRotationY(&m_TextTurn, -1.57075f);
+    m_VertexBuffer.m_dwFVF = kFvfColored;
+    m_VertexBuffer.m_dwUsage = D3DUSAGE_DYNAMIC;
+    m_VertexBuffer.m_Pool = D3DPOOL_DEFAULT;
+}
+
+uint32_t CTextBlock::Create(int32_t nColumns, int32_t nRows, const char* pszTexture,
+                            float fGlyphScale, float fLineScale, IDirect3DDevice9* pDevice) {
+    m_bLoaded = false;
+    if (!m_Layout.Create(nColumns, nRows, fGlyphScale, fLineScale)) return 1;
+    m_nTint = 0xFFFFFFFF;
+    const uint32_t nCells = m_Layout.CellCount();
+    m_FaceBuffer.m_nCount = 2 * nCells;
+    m_VertexBuffer.m_nCount = 4 * nCells;
+    bool bBuffers = m_FaceBuffer.CreateRenderBuffer(pDevice) == 0 &&
+                    m_VertexBuffer.CreateRenderBuffer(pDevice) == 0;
+    if (bBuffers) {
+        void* pData = nullptr;
+        bBuffers = SUCCEEDED(m_FaceBuffer.Lock(&pData)) && pData;
+        if (bBuffers) {
+            WriteQuadIndices(static_cast<uint16_t*>(pData), nCells);
+            m_FaceBuffer.Unlock();
+        }
+    }
+    const uint32_t nResult = CreateArchiveTexture(pszTexture, pDevice, &m_pTexture);
+    m_bLoaded = bBuffers && nResult == 0;
+    if (m_bLoaded) Rebuild();  // an empty grid until the first text arrives
+    return bBuffers ? nResult : 1;
+}
+
+void CTextBlock::Release() {
+    if (m_pTexture) m_pTexture->Release();
+    m_pTexture = nullptr;
+    m_Layout.Release();
+    m_FaceBuffer.Release();
+    m_VertexBuffer.Release();
+    m_bLoaded = false;
+}
+
+void CTextBlock::Rebuild() {
+    if (!m_bLoaded || !m_Layout.IsDirty()) return;
+    void* pData = nullptr;
+    if (FAILED(m_VertexBuffer.Lock(&pData)) || !pData) return;
+    m_Layout.Rebuild(static_cast<ColorTexVertex*>(pData));
+    m_VertexBuffer.Unlock();
+}
+
+void CTextBlock::Render(IDirect3DDevice9* pDevice, const D3DXMATRIX& matrix) {
+    if (!m_bLoaded) return;
+    SetTintedVertexColorStages(pDevice);
+    pDevice->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    pDevice->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
+    pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    pDevice->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    pDevice->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    pDevice->SetRenderState(D3DRS_TEXTUREFACTOR, m_nTint);
+    D3DXMATRIX world;
+    D3DXMatrixMultiply(&world, &m_TextTurn, &matrix);
+    pDevice->SetTransform(D3DTS_WORLD, reinterpret_cast<const D3DMATRIX*>(&world));
+    pDevice->SetFVF(m_VertexBuffer.m_dwFVF);
+    pDevice->SetStreamSource(0, m_VertexBuffer.m_pRenderBuffer, 0, m_VertexBuffer.m_nStride);
+    pDevice->SetIndices(m_FaceBuffer.m_pRenderBuffer);
+    pDevice->SetTexture(0, m_pTexture);
+    pDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, m_VertexBuffer.m_nCount, 0,
+                                  m_FaceBuffer.m_nCount);
+    RestoreTextureStages(pDevice);
+    pDevice->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+}
