@@ -60,7 +60,7 @@ std::vector<DigitImage> BuildDigitImages() {
     for (int d = 0; d <= 9; ++d)
         out.push_back({"Digits\\digit_" + std::to_string(d) + ".tga", Glyph(Figure(font, std::to_string(d), 34.f))});
     out.push_back({"Digits\\digit_ddot.tga", Glyph(Figure(font, ":", 34.f))});
-    out.push_back({"Digits\\digit_dot.tga", Glyph(Figure(font, ".", 34.f))});
+    out.push_back({"Digits\\digit_dot.tga", Glyph(Figure(font, ".", 46.f))});
     out.push_back({"Digits\\digit_am.tga", Glyph(Figure(font, "am", 30.f))});
     out.push_back({"Digits\\digit_pm.tga", Glyph(Figure(font, "pm", 30.f))});
     return out;

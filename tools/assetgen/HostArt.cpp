@@ -45,8 +45,11 @@ Color HeartFill(float x, float y) {
 void PaintEmblem(CCanvas& c, float cx, float cy, float size, bool glow) {
     const int ss = 4;
     const float s = size / 1.1f;
-    for (int py = 0; py < c.Height(); ++py)
-        for (int px = 0; px < c.Width(); ++px) {
+    // Only the emblem's surroundings need the supersampled shapes.
+    const int x0 = std::max(0, int(cx - 1.6f * s)), x1 = std::min(c.Width(), int(cx + 1.6f * s) + 1);
+    const int y0 = std::max(0, int(cy - 1.6f * s)), y1 = std::min(c.Height(), int(cy + 1.6f * s) + 1);
+    for (int py = y0; py < y1; ++py)
+        for (int px = x0; px < x1; ++px) {
             float cover[3] = {0, 0, 0};
             Color tone[3];
             for (int j = 0; j < ss; ++j)

@@ -29,12 +29,28 @@ float CRandom::Uniform(float lo, float hi) {
     return lo + (hi - lo) * float(Next() >> 8) * (1.0f / 16777216.0f);
 }
 
-static float Gradient(int ix, int iy, int px, int py, uint32_t seed, float dx, float dy) {
+namespace {
+
+// 256 unit gradients around the circle, looked up by hash: no trigonometry per sample.
+struct GradientTable {
+    float x[256], y[256];
+    GradientTable() {
+        for (int i = 0; i < 256; ++i) {
+            x[i] = std::cos(i * 6.28318531f / 256.f);
+            y[i] = std::sin(i * 6.28318531f / 256.f);
+        }
+    }
+};
+const GradientTable kGradients;
+
+float Gradient(int ix, int iy, int px, int py, uint32_t seed, float dx, float dy) {
     const uint32_t wx = uint32_t(((ix % px) + px) % px);
     const uint32_t wy = uint32_t(((iy % py) + py) % py);
-    const float angle = HashFloat(wx, wy, seed) * 6.28318531f;
-    return std::cos(angle) * dx + std::sin(angle) * dy;
+    const uint32_t g = Hash(wx, wy, seed) >> 24;
+    return kGradients.x[g] * dx + kGradients.y[g] * dy;
 }
+
+}  // namespace
 
 float PeriodicNoise(float x, float y, int px, int py, uint32_t seed) {
     const float fx = std::floor(x), fy = std::floor(y);

@@ -29,8 +29,11 @@ Image Render(int n, Shader shade, Color fringe) {
                     a += s.a;
                 }
             // Straight alpha; fully transparent pixels keep the sprite's fringe colour
-            // so filtering never pulls in black.
-            Color out = a > 0 ? Color{r / a, g / a, b / a, a / (ss * ss)} : fringe;
+            // so filtering never pulls in black. Everything fades out before the
+            // quad's border.
+            const float ex = std::fabs((px + 0.5f) / n * 2 - 1), ey = std::fabs((py + 0.5f) / n * 2 - 1);
+            const float edge = SmoothStep(1.f, 0.84f, std::max(ex, ey));
+            Color out = a > 0 ? Color{r / a, g / a, b / a, a / (ss * ss) * edge} : fringe;
             if (a <= 0) out.a = 0;
             c.At(px, py) = out;
         }
@@ -58,7 +61,7 @@ Color TinyHeart(float x, float y) {
     const float hx = x * 0.95f, hy = (y + 0.92f) * 0.95f;
     const float d = SdHeart(hx, hy);
     const float inside = Cover(d, 0.06f);
-    const float glow = std::exp(-std::max(d, 0.f) * 9.f) * 0.35f;
+    const float glow = std::exp(-std::max(d, 0.f) * 12.f) * 0.35f;
     const float shine = Clamp01(1.f - std::sqrt((x + 0.32f) * (x + 0.32f) + (y - 0.25f) * (y - 0.25f)) * 3.f);
     Color c = MixColor(Rgb(214, 40, 92), Rgb(255, 120, 160), Clamp01(0.5f + y * 0.4f));
     c = MixColor(c, Rgb(255, 226, 236), shine * shine);
@@ -84,9 +87,9 @@ Color Petal(float x, float y, Color base, Color tip, float bend) {
     return c;
 }
 
-Color RedPetal(float x, float y) { return Petal(x, y, Rgb(150, 10, 40), Rgb(232, 52, 82), 0.35f); }
-Color PinkPetal(float x, float y) { return Petal(-x, y, Rgb(214, 92, 132), Rgb(255, 186, 204), -0.3f); }
-Color DeepPinkPetal(float x, float y) { return Petal(x, -y, Rgb(176, 30, 84), Rgb(255, 128, 164), 0.2f); }
+Color RedPetal(float x, float y) { return Petal(x * 1.15f, y * 1.15f, Rgb(150, 10, 40), Rgb(232, 52, 82), 0.35f); }
+Color PinkPetal(float x, float y) { return Petal(-x * 1.15f, y * 1.15f, Rgb(214, 92, 132), Rgb(255, 186, 204), -0.3f); }
+Color DeepPinkPetal(float x, float y) { return Petal(x * 1.15f, -y * 1.15f, Rgb(176, 30, 84), Rgb(255, 128, 164), 0.2f); }
 Color BlossomPetal(float x, float y) { return Petal(y * 1.12f, x * 1.12f, Rgb(246, 170, 196), Rgb(255, 238, 244), 0.25f); }
 
 // Soft round light, like a distant lantern out of focus.
@@ -101,6 +104,8 @@ Color Bokeh(float x, float y) {
 
 // Chamomile: white petals around a golden centre.
 Color Chamomile(float x, float y) {
+    x *= 1.1f;
+    y *= 1.1f;
     const float r = std::sqrt(x * x + y * y);
     const float a = std::atan2(y, x);
     const float petals = 13.f;

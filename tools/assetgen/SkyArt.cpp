@@ -110,7 +110,7 @@ Image BuildSunTexture() {
         // 12 long and 12 short rays: the pattern repeats every 30 degrees.
         const float longRay = std::pow(std::fabs(std::cos(a * 6.f)), 24.f);
         const float shortRay = std::pow(std::fabs(std::cos(a * 6.f + kPi / 2)), 40.f);
-        const float flicker = 0.85f + 0.15f * std::cos(a * 18.f);
+        const float flicker = 0.85f + 0.15f * std::cos(a * 24.f);
         const float rays = (longRay * std::exp(-r * 2.6f) + 0.7f * shortRay * std::exp(-r * 4.2f)) * flicker;
         const float core = SmoothStep(0.2f, 0.15f, r);
         const float halo = std::exp(-r * r * 7.f) * 0.9f + std::exp(-r * 4.f) * 0.4f;

@@ -48,7 +48,7 @@ float Occlusion(Vec3 p, Vec3 n, int part) {
 
 const Rgba kSkinLit = Hex(0xFFE3CF), kSkinShade = Hex(0xD9968C);
 const Rgba kBlush = Hex(0xF7A19A);
-const Rgba kHairLit = Hex(0xFBD77A), kHairShade = Hex(0xA8662A), kHairDeep = Hex(0x7A4418);
+const Rgba kHairLit = Hex(0xFFE08C), kHairShade = Hex(0xC48A3C), kHairDeep = Hex(0x93602A);
 const Rgba kFeatherLit = Hex(0xFFFDF8), kFeatherShade = Hex(0xB9B3CF);
 const Rgba kClothLit = Hex(0xFFFFFC), kClothShade = Hex(0xB8B4CB);
 const Rgba kGoldLit = Hex(0xFFE08A), kGoldShade = Hex(0x9A5F12);
@@ -187,7 +187,7 @@ Rgba HeadPaint(const Texel& t, int part) {
 Rgba CurlPaint(const Texel& t) {
     // A spiral wound about the curl's axis: u around, v from root to tip.
     const float a = t.u * 2.f * kPi;
-    const float spiral = std::sin(a * 2.f - t.v * 14.f);
+    const float spiral = std::sin(a * 1.f - t.v * 11.f);
     const float crest = 0.5f + 0.5f * spiral;
     Rgba lit = MixRgba(kHairShade, kHairLit, 0.35f + 0.65f * crest);
     lit = ScaleRgb(lit, 0.95f + 0.1f * ValueNoise2(t.u * 24.f, t.v * 6.f, 3, 24));
@@ -236,6 +236,7 @@ const Island kDrapeIsland{188, 4, 156, 96};
 const Island kArmIsland[2] = {{352, 4, 72, 132}, {432, 4, 72, 132}};
 const Island kLegIsland[2] = {{4, 152, 80, 132}, {92, 152, 80, 132}};
 const Island kCurlIsland{180, 152, 64, 64};
+const Island kCapIsland{352, 144, 156, 140};
 const Island kPrimaryIsland{312, 292, 44, 216};
 const Island kSecondaryIsland{364, 292, 44, 180};
 const Island kCovertIsland{416, 292, 40, 104};
@@ -251,7 +252,7 @@ enum Part { kPTorso, kPHead, kPArmL, kPArmR, kPLegL, kPLegR, kPDrape, kPCurl, kP
 
 Tube TorsoTube() {
     Tube t;
-    t.keys = {{{0.03f, -0.50f, 0.f}, 0.28f, 0.34f}, {{0.03f, -0.30f, 0.f}, 0.37f, 0.42f},
+    t.keys = {{{0.03f, -0.40f, 0.f}, 0.22f, 0.3f}, {{0.03f, -0.26f, 0.f}, 0.36f, 0.42f},
               {{-0.02f, -0.05f, 0.f}, 0.42f, 0.45f}, {{-0.045f, 0.22f, 0.f}, 0.44f, 0.45f},
               {{-0.02f, 0.50f, 0.f}, 0.37f, 0.42f},  {{0.0f, 0.76f, 0.f}, 0.29f, 0.37f},
               {{-0.01f, 0.95f, 0.f}, 0.17f, 0.18f},  {{-0.02f, 1.16f, 0.f}, 0.15f, 0.16f}};
@@ -299,8 +300,8 @@ Tube LegTube(int side) {
 
 Tube DrapeTube() {
     Tube t;
-    t.keys = {{{-0.04f, 0.14f, 0.f}, 0.465f, 0.475f}, {{-0.01f, -0.08f, 0.f}, 0.455f, 0.485f},
-              {{0.02f, -0.32f, 0.f}, 0.43f, 0.50f},   {{0.03f, -0.52f, 0.f}, 0.47f, 0.57f}};
+    t.keys = {{{-0.04f, 0.12f, 0.f}, 0.47f, 0.48f}, {{-0.02f, -0.06f, 0.f}, 0.47f, 0.5f},
+              {{0.f, -0.24f, 0.f}, 0.48f, 0.53f},   {{0.f, -0.40f, 0.f}, 0.54f, 0.6f}};
     t.refN = {-1, 0, 0};
     t.bulge = [](float th, float s) {
         return 1.f + (0.025f + 0.06f * s) * std::sin(th * 9.f + 0.6f) + 0.02f * s * std::sin(th * 4.f + 1.3f);
@@ -343,40 +344,109 @@ Rgba GoldPaint(Vec3 n, float stripe, float ao) {
     return c;
 }
 
-void AddCurls(CTopology& topo) {
-    // Ringlets over the crown, the temples and the nape, placed on the head.
-    struct CurlSpot {
-        float yaw, elev, size;
-    };
-    std::vector<CurlSpot> spots;
-    const int rings[4] = {9, 8, 6, 1};
-    const float elevs[4] = {0.42f, 0.8f, 1.15f, 1.5f};
-    for (int r = 0; r < 4; ++r)
-        for (int i = 0; i < rings[r]; ++i) {
-            const float yaw = -kPi + (float(i) + 0.5f * float(r & 1)) / float(rings[r]) * 2.f * kPi;
-            spots.push_back({yaw, elevs[r] + 0.06f * std::sin(float(i) * 2.3f), 0.15f - 0.01f * float(r)});
+struct CurlSpot {
+    float yaw, elev, size;
+};
+Vec3 HeadDir(float yaw, float elev) {
+    return {-std::cos(yaw) * std::cos(elev), std::sin(elev), std::sin(yaw) * std::cos(elev)};
+}
+
+// Curls packed over the crown; the cap of hair swells over each of them.
+const std::vector<CurlSpot>& CapSpots() {
+    static const std::vector<CurlSpot> spots = [] {
+        std::vector<CurlSpot> v;
+        const int rings[6] = {13, 12, 11, 9, 5, 1};
+        const float elevs[6] = {0.2f, 0.5f, 0.78f, 1.04f, 1.28f, 1.57f};
+        for (int r = 0; r < 6; ++r)
+            for (int i = 0; i < rings[r]; ++i) {
+                const float yaw = -kPi + (float(i) + 0.5f * float(r & 1)) / float(rings[r]) * 2.f * kPi;
+                v.push_back({yaw, elevs[r] + 0.05f * std::sin(float(i) * 2.3f + float(r)), 0.31f});
+            }
+        return v;
+    }();
+    return spots;
+}
+
+// Height of the curl field (0 in the gaps, 1 on a curl) and the swirl of its strands.
+float CurlField(float yaw, float elev, float* swirl) {
+    const Vec3 d = HeadDir(yaw, elev);
+    float best = 0, second = 0;
+    Vec3 bestDir{};
+    for (const CurlSpot& c : CapSpots()) {
+        const Vec3 cd = HeadDir(c.yaw, c.elev);
+        const float a = std::acos(std::clamp(Dot(d, cd), -1.f, 1.f)) / c.size;
+        const float h = a < 1.f ? std::sqrt(1.f - a * a) : 0.f;
+        if (h > best) {
+            second = best;
+            best = h;
+            bestDir = cd;
+        } else if (h > second) {
+            second = h;
         }
-    // The fringe over the forehead and curls at the temples.
-    for (float yaw : {-0.5f, -0.17f, 0.17f, 0.5f}) spots.push_back({yaw, 0.5f + 0.04f * std::fabs(yaw), 0.12f});
-    for (float yaw : {-1.15f, 1.15f, -1.7f, 1.7f}) spots.push_back({yaw, 0.05f, 0.13f});
+    }
+    if (swirl) {
+        // Angle round the curl's centre in the tangent plane, wound into a spiral.
+        const Vec3 t1 = Normalize(Cross(bestDir, Vec3{0, 1, 0.001f}));
+        const Vec3 t2 = Cross(bestDir, t1);
+        const Vec3 off = d - bestDir * Dot(d, bestDir);
+        const float ang = std::atan2(Dot(off, t2), Dot(off, t1));
+        *swirl = std::sin(ang * 2.f + Length(off) * 38.f);
+    }
+    return Clamp01(best - 0.35f * second);
+}
+
+float CapEdge(float yaw) { return HairLine(yaw) - 0.05f; }
+
+Vec3 CapPoint(float u, float v) {
+    const float yaw = -kPi + 2.f * kPi * u;
+    const float elev = Mix(CapEdge(yaw), kPi * 0.5f, v);
+    const Vec3 skull = HeadPoint(u, (elev + kPi * 0.5f) / kPi);
+    const float f = CurlField(yaw, elev, nullptr);
+    const float lift = SmoothStep(0.f, 0.3f, v) * (0.06f + 0.17f * f) + 0.015f;
+    return kHeadCentre + (skull - kHeadCentre) * (1.f + lift);
+}
+
+Rgba CapPaint(const Texel& t) {
+    const float yaw = -kPi + 2.f * kPi * t.u;
+    const float elev = Mix(CapEdge(yaw), kPi * 0.5f, t.v);
+    float swirl = 0;
+    const float f = CurlField(yaw, elev, &swirl);
+    const float ao = Occlusion(t.p, t.n, kPHead) * Mix(0.45f, 1.f, SmoothStep(0.f, 0.5f, f));
+    return HairColour(t.p, t.n, ao, Clamp01(f * 1.2f) * 1.6f - 0.6f + 0.35f * swirl * f);
+}
+
+void AddCurls(CTopology& topo) {
+    SurfaceDef cap;
+    cap.at = CapPoint;
+    cap.nu = 24;
+    cap.nv = 8;
+    cap.poleEnd = true;
+    cap.island = kCapIsland;
+    cap.bones = {kHead};
+    cap.paint = CapPaint;
+    topo.Add(cap);
+    // Loose ringlets over the forehead, at the temples and the nape.
+    std::vector<CurlSpot> spots;
+    for (float yaw : {-0.36f, 0.02f, 0.4f}) spots.push_back({yaw, CapEdge(yaw) + 0.12f, 0.13f});
+    for (float yaw : {-1.25f, 1.25f}) spots.push_back({yaw, CapEdge(yaw) + 0.12f, 0.12f});
+    for (float yaw : {-2.75f, 2.75f}) spots.push_back({yaw, CapEdge(yaw) + 0.15f, 0.13f});
     uint32_t seed = 1;
     for (const CurlSpot& cs : spots) {
-        if (std::fabs(cs.yaw) < 1.0f && cs.elev < 0.45f) continue;
         const float u = (cs.yaw + kPi) / (2.f * kPi), v = (cs.elev + kPi * 0.5f) / kPi;
         const Vec3 base = HeadPoint(u, v);
         const Vec3 n = Normalize(base - kHeadCentre);
-        // Curls hang: their axis leans outwards and down.
-        const Vec3 axis = Normalize(n * 0.8f + Vec3{0.f, -0.6f, 0.f});
-        const float sz = cs.size * (0.9f + 0.2f * HashU(seed++) / 4294967295.f);
+        // Ringlets hang: their axis leans outwards and down.
+        const Vec3 axis = Normalize(n * 0.55f + Vec3{0.f, -0.85f, 0.f});
+        const float sz = cs.size * (0.9f + 0.2f * float(HashU(seed++) & 1023) / 1023.f);
         Tube t;
-        t.keys = {{base - n * (sz * 0.4f), sz * 0.85f, sz * 0.85f}, {base + axis * (sz * 0.55f), sz, sz * 0.95f},
-                  {base + axis * (sz * 1.3f), sz * 0.6f, sz * 0.6f}};
+        t.keys = {{base - n * (sz * 0.2f), sz * 0.85f, sz * 0.85f}, {base + axis * (sz * 0.55f), sz, sz},
+                  {base + axis * (sz * 1.15f), sz * 0.7f, sz * 0.7f}};
         t.refN = Normalize(Cross(axis, Vec3{0.f, 0.f, 1.f}) + Vec3{0.01f, 0.02f, 0.f});
         t.capStart = 0.2f;
         t.capEnd = 0.3f;
         SurfaceDef s;
         s.at = [t](float uu, float vv) { return TubePoint(t, uu, vv); };
-        s.nu = 7;
+        s.nu = 6;
         s.nv = 5;
         s.poleStart = s.poleEnd = true;
         s.island = kCurlIsland;
@@ -384,7 +454,6 @@ void AddCurls(CTopology& topo) {
         topo.Add(s);
     }
 }
-
 
 // Leading edge of the left wing (-z); the right wing mirrors it.
 Tube WingEdge(int side) {
@@ -423,14 +492,13 @@ void AddWing(CTopology& topo, int side) {
         Island island;
         int rows;
     };
-    const Layer layers[4] = {
-        {6, 0.56f, 1.0f, 0.95f, 0.72f, 0.24f, 0.0f, 0.45f, kPrimaryIsland, 3},
-        {6, 0.08f, 0.52f, 0.74f, 0.9f, 0.26f, 0.012f, 0.7f, kSecondaryIsland, 3},
-        {9, 0.02f, 0.96f, 0.46f, 0.40f, 0.22f, 0.03f, 0.9f, kCovertIsland, 2},
-        {8, 0.02f, 0.9f, 0.24f, 0.2f, 0.18f, 0.05f, 1.f, kLesserIsland, 1},
+    const Layer layers[3] = {
+        {5, 0.58f, 1.0f, 0.95f, 0.72f, 0.28f, 0.0f, 0.45f, kPrimaryIsland, 3},
+        {5, 0.08f, 0.52f, 0.74f, 0.9f, 0.3f, 0.012f, 0.7f, kSecondaryIsland, 2},
+        {7, 0.02f, 0.94f, 0.44f, 0.38f, 0.27f, 0.03f, 0.9f, kCovertIsland, 1},
     };
-    const float shades[4] = {0.55f, 0.6f, 0.7f, 0.8f};
-    for (int li = 0; li < 4; ++li) {
+    const float shades[3] = {0.55f, 0.6f, 0.72f};
+    for (int li = 0; li < 3; ++li) {
         const Layer& L = layers[li];
         for (int i = 0; i < L.count; ++i) {
             const float f = L.count > 1 ? float(i) / float(L.count - 1) : 0.f;
@@ -467,8 +535,8 @@ void AddWing(CTopology& topo, int side) {
     }
     SurfaceDef s;
     s.at = [edge](float u, float v) { return TubePoint(edge, u, v); };
-    s.nu = 7;
-    s.nv = 9;
+    s.nu = 6;
+    s.nv = 7;
     s.poleStart = s.poleEnd = true;
     s.island = kWingArmIsland;
     s.bones = {root, root + 1};
@@ -496,8 +564,8 @@ CupidBody BuildCupidBody() {
     {
         SurfaceDef s;
         s.at = [torso](float u, float v) { return TubePoint(torso, u, v); };
-        s.nu = 18;
-        s.nv = 14;
+        s.nu = 16;
+        s.nv = 12;
         s.poleStart = s.poleEnd = true;
         s.island = kTorsoIsland;
         s.bones = {kRoot, kSpine, kNeck};
@@ -514,8 +582,8 @@ CupidBody BuildCupidBody() {
     {
         SurfaceDef s;
         s.at = HeadPoint;
-        s.nu = 24;
-        s.nv = 18;
+        s.nu = 20;
+        s.nv = 15;
         s.poleStart = s.poleEnd = true;
         s.island = kHeadIsland;
         s.bones = {kHead};
@@ -528,8 +596,8 @@ CupidBody BuildCupidBody() {
         SurfaceDef s;
         const Tube at = armT[side];
         s.at = [at](float u, float v) { return TubePoint(at, u, v); };
-        s.nu = 10;
-        s.nv = 16;
+        s.nu = 8;
+        s.nv = 13;
         s.poleStart = s.poleEnd = true;
         s.island = kArmIsland[side];
         const int up = side == 0 ? kUpperArmL : kUpperArmR;
@@ -545,8 +613,8 @@ CupidBody BuildCupidBody() {
         SurfaceDef l;
         const Tube lt = legT[side];
         l.at = [lt](float u, float v) { return TubePoint(lt, u, v); };
-        l.nu = 10;
-        l.nv = 17;
+        l.nu = 8;
+        l.nv = 14;
         l.poleStart = l.poleEnd = true;
         l.island = kLegIsland[side];
         const int th = side == 0 ? kThighL : kThighR;
@@ -563,15 +631,15 @@ CupidBody BuildCupidBody() {
     {
         SurfaceDef s;
         s.at = [drape](float u, float v) { return DrapePoint(drape, u, v); };
-        s.nu = 22;
-        s.nv = 5;
+        s.nu = 16;
+        s.nv = 4;
         s.twoSided = true;
         s.island = kDrapeIsland;
         s.rig = [](VertexRig& r, Vec3 p, float, float v) {
             // The upper edge follows the hips, the hem also the thighs.
             const int th = p.z < 0 ? kThighL : kThighR;
-            const float front = SmoothStep(0.1f, -0.3f, p.x);
-            const float wt = v * 0.55f * front * SmoothStep(0.f, 0.15f, std::fabs(p.z));
+            const float front = SmoothStep(0.15f, -0.35f, p.x);
+            const float wt = v * 0.85f * front * SmoothStep(0.f, 0.2f, std::fabs(p.z));
             r.bone = {uint8_t(kRoot), uint8_t(th), uint8_t(kSpine)};
             r.weight = {1.f - wt - 0.1f * (1.f - v), wt, 0.1f * (1.f - v)};
             r.flutter = v * v;
@@ -602,8 +670,8 @@ CupidBody BuildCupidBody() {
             const float r = BowRadius(sv);
             return c + n * (std::cos(th) * r) + b * (std::sin(th) * r * 0.8f);
         };
-        s.nu = 6;
-        s.nv = 22;
+        s.nu = 5;
+        s.nv = 18;
         s.island = kBowIsland;
         s.kind = RigKind::kBow;
         s.rig = [](VertexRig& r, Vec3 p, float, float) { r.local = p; };
@@ -626,8 +694,8 @@ CupidBody BuildCupidBody() {
                 const float th = 2.f * kPi * u, ph = kPi * v;
                 return c + Vec3{std::cos(th) * std::sin(ph), -std::cos(ph), std::sin(th) * std::sin(ph)} * 0.036f;
             };
-            k.nu = 6;
-            k.nv = 4;
+            k.nu = 5;
+            k.nv = 3;
             k.poleStart = k.poleEnd = true;
             k.island = kKnobIsland;
             k.kind = RigKind::kBow;

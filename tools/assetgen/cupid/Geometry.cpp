@@ -181,9 +181,16 @@ TubeFrame TubeFrameAt(const Tube& tube, float s) {
     f.t = Normalize(eval(std::min(t + e, 1.f + e)) - eval(std::max(t - e, -e)));
     f.n = Normalize(tube.refN - f.t * Dot(tube.refN, f.t));
     f.b = Cross(f.t, f.n);
-    const float st = Smooth01(t) * 0.5f + t * 0.5f;
-    f.rn = Mix(key(i).rn, key(i + 1).rn, st);
-    f.rb = Mix(key(i).rb, key(i + 1).rb, st);
+    // Radii follow the same smooth curve, so the sides show no creases at the keys.
+    auto radius = [&](float TubeKey::*r) {
+        const float r1 = key(i).*r, r2 = key(i + 1).*r;
+        const float r0 = i > 0 ? key(i - 1).*r : r1, r3 = i + 2 < n ? key(i + 2).*r : r2;
+        const float t2 = t * t, t3 = t2 * t;
+        const float v = 0.5f * (2 * r1 + (r2 - r0) * t + (2 * r0 - 5 * r1 + 4 * r2 - r3) * t2 + (3 * r1 - r0 - 3 * r2 + r3) * t3);
+        return std::max(v, 0.2f * std::min(r1, r2));
+    };
+    f.rn = radius(&TubeKey::rn);
+    f.rb = radius(&TubeKey::rb);
     return f;
 }
 

@@ -42,11 +42,11 @@ PoseParams Neutral() {
     p.nockR = M(-0.52f, -0.04f, 0.5f);
     p.fingersR = Normalize(Vec3{-0.45f, -0.8f, -0.3f});
     p.palmR = Normalize(Vec3{0.2f, 0.f, -1.f});
-    p.thighL = -0.75f;
-    p.kneeL = 1.25f;
+    p.thighL = -1.05f;
+    p.kneeL = 1.45f;
     p.footL = 0.35f;
-    p.thighR = -0.2f;
-    p.kneeR = 0.7f;
+    p.thighR = -0.3f;
+    p.kneeR = 0.85f;
     p.footR = 0.45f;
     p.splay = 0.06f;
     p.arrowDirHand = Normalize(Vec3{-0.6f, -0.75f, -0.2f});

@@ -125,8 +125,8 @@ bool WritePng(const std::string& path, int w, int h, int ch, const uint8_t* px) 
 }
 
 Vec3 ViewDir(int view) {
-    // Front (he faces -x), his left side, back.
-    static const Vec3 d[3] = {{-1.f, 0.08f, -0.05f}, {0.f, 0.08f, -1.f}, {1.f, 0.12f, 0.05f}};
+    // Front (he faces -x), his right side, back.
+    static const Vec3 d[3] = {{-1.f, 0.08f, -0.05f}, {0.f, 0.08f, 1.f}, {1.f, 0.12f, 0.05f}};
     return Normalize(d[view]);
 }
 
@@ -150,15 +150,15 @@ bool WriteCupidPreview(const CupidContent& c, const Image* arrowTexture, const s
     static const char* names[kAnimCount] = {"idle", "idle2", "achtung", "shot"};
     const int cw = 300, ch = 340, ss = 2;
     bool ok = true;
-    const Vec3 centre{-0.75f, 0.45f, 0.f};
+    const Vec3 centre{-0.45f, 0.42f, 0.f};
     for (int a = 0; a < kAnimCount; ++a) {
         const int frames = AnimFrames(a);
         const int pick[3] = {0, frames / 2, a == kAnimShot ? kReleaseFrame - 1 : frames - 1};
-        std::vector<uint8_t> sheet(size_t(cw * 3) * ch * 3, 0);
+        std::vector<uint8_t> sheet(size_t(cw * 3) * ch * 3 * 3, 0);
         for (int r = 0; r < 3; ++r)
             for (int view = 0; view < 3; ++view) {
                 Frame fr(cw * ss, ch * ss);
-                const View v{centre + ViewDir(view) * 7.5f, centre, 1.8f};
+                const View v{centre + ViewDir(view) * 4.9f, centre, 1.8f};
                 RenderCupid(fr, c, a, pick[r], v, atlas, arrowTex);
                 Blit(sheet, cw * 3, fr, view * cw, r * ch, ss);
             }
@@ -167,7 +167,7 @@ bool WriteCupidPreview(const CupidContent& c, const Image* arrowTexture, const s
     // Close-ups of the face and the draw, and the figure small, as from afar.
     {
         const int w = 420, h = 420;
-        std::vector<uint8_t> sheet(size_t(w * 3) * h * 3, 0);
+        std::vector<uint8_t> sheet(size_t(w * 3) * h * 3 * 3, 0);
         const int anims[3] = {kAnimIdle, kAnimAlert, kAnimShot};
         const int frames[3] = {0, 25, kReleaseFrame - 1};
         for (int r = 0; r < 3; ++r)
@@ -184,7 +184,7 @@ bool WriteCupidPreview(const CupidContent& c, const Image* arrowTexture, const s
     }
     {
         const int w = 160, h = 160;
-        std::vector<uint8_t> sheet(size_t(w * 4) * h, 0);
+        std::vector<uint8_t> sheet(size_t(w * 4) * h * 3, 0);
         const float dist[4] = {12.f, 20.f, 32.f, 50.f};
         for (int k = 0; k < 4; ++k) {
             Frame fr(w * 4, h * 4);
