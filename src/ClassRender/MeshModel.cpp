@@ -1,5 +1,6 @@
 #include "ClassRender/MeshModel.h"
 
+#include <windows.h>
 #include <mmsystem.h>
 
 #include <cstring>

@@ -1,0 +1,254 @@
+// The framework's device work on the recording fake device: device states,
+// the frame, the loading screen, the overlay and texture creation.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <utility>
+#include <vector>
+
+#include "ClassRender/ArchiveTexture.h"
+#include "ClassRender/D3DXTexture.h"
+#include "FakeDevice.h"
+#include "assets/Resources.h"
+#include "resource.h"
+#include "scene/Cordelune.h"
+
+namespace {
+
+using StatePair = std::pair<uint64_t, uint64_t>;
+
+std::vector<StatePair> RenderStates(const CFakeDevice& device) {
+    std::vector<StatePair> states;
+    for (const CFakeCall* pCall : device.CallsNamed("SetRenderState"))
+        states.emplace_back(pCall->Arg(0), pCall->Arg(1));
+    return states;
+}
+
+// An uncompressed TGA (type 2), bottom-up rows, with the TGA 2.0 footer.
+std::vector<uint8_t> MakeTga(int w, int h, int bits, uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
+    std::vector<uint8_t> t = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, uint8_t(w), uint8_t(w >> 8),
+                              uint8_t(h), uint8_t(h >> 8), uint8_t(bits), uint8_t(bits == 32 ? 8 : 0)};
+    for (int i = 0; i < w * h; ++i) {
+        t.push_back(b); t.push_back(g); t.push_back(r);
+        if (bits == 32) t.push_back(a);
+    }
+    t.insert(t.end(), 8, 0);
+    const char sig[] = "TRUEVISION-XFILE.";
+    t.insert(t.end(), sig, sig + sizeof sig);
+    return t;
+}
+
+struct HostDeviceTest : ::testing::Test {
+    CFakeDevice device;
+    CCordelune app;
+    ~HostDeviceTest() override { app.m_pDevice = nullptr; }
+};
+
+TEST_F(HostDeviceTest, BaseDeviceStatesInTheirOrder) {
+    app.CEECore::EE_Core_InitD3Device(&device);
+    const std::vector<StatePair> expected = {
+        {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA}, {D3DRS_DESTBLEND, D3DBLEND_ONE},
+        {D3DRS_ALPHAREF, 2}, {D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL},
+        {D3DRS_DITHERENABLE, 1}, {D3DRS_ZENABLE, 1}, {D3DRS_LIGHTING, 0}};
+    EXPECT_EQ(RenderStates(device), expected);
+    EXPECT_EQ(device.TextureStageState(0, D3DTSS_COLORARG2), DWORD(D3DTA_DIFFUSE));
+    EXPECT_EQ(device.RenderState(D3DRS_ALPHABLENDENABLE), 0u);  // left off here
+    for (DWORD s = 0; s < 4; ++s) {
+        EXPECT_EQ(device.SamplerState(s, D3DSAMP_MINFILTER), DWORD(D3DTEXF_LINEAR));
+        EXPECT_EQ(device.SamplerState(s, D3DSAMP_MIPFILTER), DWORD(D3DTEXF_LINEAR));
+        EXPECT_EQ(device.SamplerState(s, D3DSAMP_MAXANISOTROPY), 1u);
+    }
+    EXPECT_FLOAT_EQ(device.Material().Power, 50.f);
+    EXPECT_FLOAT_EQ(device.Material().Diffuse.g, 1.f);
+    const D3DMATRIX& proj = device.Transform(D3DTS_PROJECTION);
+    EXPECT_NEAR(proj._11, 0.740150f, 1e-5f);
+    EXPECT_NEAR(proj._22, 0.740150f, 1e-5f);
+    EXPECT_FLOAT_EQ(proj._33, 1.f);
+    EXPECT_FLOAT_EQ(proj._34, 1.f);
+    EXPECT_FLOAT_EQ(proj._43, 0.f);
+    EXPECT_FLOAT_EQ(proj._44, 1.f);
+    EXPECT_FLOAT_EQ(device.Transform(D3DTS_WORLD)._11, 1.f);
+}
+
+TEST_F(HostDeviceTest, ApplicationStatesEnableBlendingAndTesting) {
+    app.EE_Core_InitD3Device(&device);
+    const auto states = RenderStates(device);
+    ASSERT_GE(states.size(), 11u);
+    EXPECT_EQ(states[0], StatePair(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA));
+    EXPECT_EQ(states[1], StatePair(D3DRS_DESTBLEND, D3DBLEND_ONE));
+    EXPECT_EQ(states.back(), StatePair(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA));
+    EXPECT_EQ(device.RenderState(D3DRS_ALPHATESTENABLE), 1u);
+    EXPECT_EQ(device.RenderState(D3DRS_ALPHABLENDENABLE), 1u);
+    EXPECT_EQ(device.TextureStageState(0, D3DTSS_COLORARG2), DWORD(D3DTA_TFACTOR));
+    EXPECT_EQ(device.TextureStageState(1, D3DTSS_COLOROP), DWORD(D3DTOP_DISABLE));
+    EXPECT_EQ(device.TextureStageState(1, D3DTSS_ALPHAOP), DWORD(D3DTOP_DISABLE));
+    EXPECT_NEAR(device.Transform(D3DTS_PROJECTION)._11, 0.740150f, 1e-5f);
+}
+
+TEST_F(HostDeviceTest, LostDeviceFramesCountButDrawNothing) {
+    app.m_pDevice = &device;
+    const int32_t nParity = app.m_nFrameParity;
+    device.SetCooperativeLevel(D3DERR_DEVICELOST);
+    app.CEECore::EE_Core_Frame();
+    EXPECT_EQ(device.CountCalls("Present"), 0u);
+    EXPECT_EQ(app.m_nFrameParity, nParity);
+    EXPECT_EQ(app.m_nFrameCounter, 1);
+
+    device.SetCooperativeLevel(D3D_OK);
+    app.CEECore::EE_Core_FrameRender(&device);  // the base frame
+    const auto names = device.CallNames();
+    ASSERT_GE(names.size(), 4u);
+    const CFakeCall* pClear = device.CallsNamed("Clear").at(0);
+    EXPECT_EQ(pClear->Arg(2), uint64_t(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER));
+    EXPECT_EQ(pClear->Arg(3), 0xFF0000FFu);
+    EXPECT_EQ(names.back(), "Present");
+    EXPECT_EQ(device.CountCalls("BeginScene"), 1u);
+    EXPECT_EQ(device.CountCalls("EndScene"), 1u);
+}
+
+TEST_F(HostDeviceTest, LoadingScreenDrawsPresentLayersAndReleasesEverything) {
+    int nPresent = 0;
+    for (uint16_t id : {IDR_LOADING_CORNER, IDR_LOADING_LAYER1, IDR_LOADING_LAYER2, IDR_LOADING_LAYER3})
+        nPresent += IsLayerPresent(LoadDataResource("CustomData", id).nSize);
+    const int32_t nParity = app.m_nFrameParity;
+    EXPECT_EQ(app.EE_Core_DrawLoading(&device), S_OK);
+    const CFakeCall* pCreate = device.CallsNamed("CreateVertexBuffer").at(0);
+    EXPECT_EQ(pCreate->Arg(0), 112u);
+    EXPECT_EQ(pCreate->Arg(1), uint64_t(D3DUSAGE_WRITEONLY));
+    EXPECT_EQ(pCreate->Arg(2), 0x144u);
+    EXPECT_EQ(pCreate->Arg(3), uint64_t(D3DPOOL_DEFAULT));
+    EXPECT_EQ(device.CallsNamed("Clear").at(0)->Arg(2), uint64_t(D3DCLEAR_ZBUFFER));
+    EXPECT_EQ(device.CountCalls("DrawPrimitive"), size_t(1 + nPresent));
+    EXPECT_EQ(device.CountCalls("Present"), 1u);
+    EXPECT_EQ(app.m_nFrameParity, 1 - nParity);
+    EXPECT_EQ(device.RenderState(D3DRS_ZENABLE), 1u);
+    EXPECT_EQ(device.RenderState(D3DRS_DESTBLEND), DWORD(D3DBLEND_INVSRCALPHA));
+    EXPECT_EQ(device.LiveResources(), 0);
+}
+
+TEST_F(HostDeviceTest, LoadingScreenWithoutItsBufferDrawsNothing) {
+    device.FailCall("CreateVertexBuffer", 1);
+    EXPECT_EQ(app.EE_Core_DrawLoading(&device), E_FAIL);
+    EXPECT_EQ(device.CountCalls("DrawPrimitive"), 0u);
+    EXPECT_EQ(device.CountCalls("Present"), 0u);
+}
+
+TEST_F(HostDeviceTest, OverlayDrawsTwoPassesPerGlyph) {
+    ASSERT_EQ(app.EE_Core_LoadOverlay(&device), S_OK);
+    app.m_Settings.ShowTime = 1;
+    app.m_Settings.TimeModeAMPM = 0;
+    app.m_Settings.ShowFPS = 1;
+    app.m_nFps = 120;
+    device.ClearCalls();
+    app.EE_Core_DrawOverlay(&device);
+    EXPECT_EQ(device.CountCalls("DrawPrimitive"), size_t(2 * (8 + 3)));
+    const auto states = RenderStates(device);
+    EXPECT_EQ(states.front(), StatePair(D3DRS_ZENABLE, 0));
+    EXPECT_EQ(states.back(), StatePair(D3DRS_ZENABLE, 1));
+    EXPECT_EQ(device.CurrentFVF(), 0x144u);
+
+    app.m_Settings.ShowTime = 0;
+    app.m_Settings.ShowFPS = 0;
+    device.ClearCalls();
+    app.EE_Core_DrawOverlay(&device);
+    EXPECT_EQ(device.CountCalls("DrawPrimitive"), 0u);
+    EXPECT_EQ(RenderStates(device).front(), StatePair(D3DRS_ZENABLE, 0));
+}
+
+TEST_F(HostDeviceTest, OverlayWithoutItsBufferIsSkipped) {
+    device.FailCall("CreateVertexBuffer", 1);
+    EXPECT_EQ(app.EE_Core_LoadOverlay(&device), E_FAIL);
+    app.m_Settings.ShowTime = 1;
+    device.ClearCalls();
+    app.EE_Core_DrawOverlay(&device);
+    EXPECT_EQ(device.CountCalls("DrawPrimitive"), 0u);
+    EXPECT_EQ(device.CountCalls("VertexBuffer.Lock"), 0u);
+}
+
+TEST_F(HostDeviceTest, ShutdownRunsOnce) {
+    app.m_pDevice = &device;
+    device.AddRef();
+    const ULONG nRefs = device.RefCount();
+    app.EE_Core_Shutdown();
+    EXPECT_EQ(app.m_pDevice, nullptr);
+    EXPECT_EQ(device.RefCount(), nRefs - 1);
+    app.m_pDevice = &device;  // a second call must not release again
+    app.EE_Core_Shutdown();
+    EXPECT_EQ(device.RefCount(), nRefs - 1);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}  // the posted quits
+}
+
+TEST(D3DXTexture, RoundsUpToPowersOfTwoWithAFullChain) {
+    CFakeDevice device;
+    const auto tga = MakeTga(12, 256, 24, 200, 100, 50, 0);
+    IDirect3DTexture9* pTexture = nullptr;
+    ASSERT_EQ(D3DXCreateTextureFromFileInMemory(&device, tga.data(), UINT(tga.size()), &pTexture), D3D_OK);
+    ASSERT_NE(pTexture, nullptr);
+    const CFakeCall* pCreate = device.CallsNamed("CreateTexture").at(0);
+    EXPECT_EQ(pCreate->Arg(0), 16u);
+    EXPECT_EQ(pCreate->Arg(1), 256u);
+    EXPECT_EQ(pCreate->Arg(2), 9u);
+    EXPECT_EQ(pCreate->Arg(4), uint64_t(D3DFMT_X8R8G8B8));
+    EXPECT_EQ(pCreate->Arg(5), uint64_t(D3DPOOL_MANAGED));
+    D3DLOCKED_RECT locked;
+    ASSERT_EQ(pTexture->LockRect(8, &locked, nullptr, 0), D3D_OK);  // the 1 x 1 level
+    const uint32_t nPixel = *static_cast<const uint32_t*>(locked.pBits);
+    EXPECT_EQ(nPixel, 0xFFC86432u);
+    pTexture->UnlockRect(8);
+    pTexture->Release();
+    EXPECT_EQ(device.LiveResources(), 0);
+}
+
+TEST(D3DXTexture, AlphaImagesKeepAlphaAndExplicitFormatsApply) {
+    CFakeDevice device;
+    const auto tga = MakeTga(2, 2, 32, 255, 0, 0, 128);
+    IDirect3DTexture9* pTexture = nullptr;
+    ASSERT_EQ(D3DXCreateTextureFromFileInMemory(&device, tga.data(), UINT(tga.size()), &pTexture), D3D_OK);
+    EXPECT_EQ(device.CallsNamed("CreateTexture").at(0)->Arg(4), uint64_t(D3DFMT_A8R8G8B8));
+    D3DLOCKED_RECT locked;
+    ASSERT_EQ(pTexture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+    EXPECT_EQ(*static_cast<const uint32_t*>(locked.pBits), 0x80FF0000u);
+    pTexture->UnlockRect(0);
+    pTexture->Release();
+
+    ASSERT_EQ(D3DXCreateTextureFromFileInMemoryEx(&device, tga.data(), UINT(tga.size()), 128, 128,
+                                                  D3DX_DEFAULT, 0, D3DFMT_R5G6B5, D3DPOOL_MANAGED,
+                                                  D3DX_DEFAULT, D3DX_DEFAULT, 0, nullptr, nullptr,
+                                                  &pTexture), D3D_OK);
+    const CFakeCall* pCreate = device.CallsNamed("CreateTexture").at(1);
+    EXPECT_EQ(pCreate->Arg(0), 128u);
+    EXPECT_EQ(pCreate->Arg(4), uint64_t(D3DFMT_R5G6B5));
+    ASSERT_EQ(pTexture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+    EXPECT_EQ(*static_cast<const uint16_t*>(locked.pBits), 0xF800u);
+    pTexture->UnlockRect(0);
+    pTexture->Release();
+}
+
+TEST(D3DXTexture, DamagedImagesAndRefusedTexturesFailCleanly) {
+    CFakeDevice device;
+    auto tga = MakeTga(4, 4, 32, 1, 2, 3, 4);
+    IDirect3DTexture9* pTexture = reinterpret_cast<IDirect3DTexture9*>(1);
+    EXPECT_TRUE(FAILED(D3DXCreateTextureFromFileInMemory(&device, tga.data(), 30, &pTexture)));
+    EXPECT_EQ(pTexture, nullptr);
+    const uint8_t garbage[64] = {0x47, 0x49, 0x46};
+    EXPECT_TRUE(FAILED(D3DXCreateTextureFromFileInMemory(&device, garbage, sizeof garbage, &pTexture)));
+    EXPECT_TRUE(FAILED(D3DXCreateTextureFromFileInMemory(&device, nullptr, 0, &pTexture)));
+    device.FailCall("CreateTexture", 1);
+    EXPECT_TRUE(FAILED(D3DXCreateTextureFromFileInMemory(&device, tga.data(), UINT(tga.size()), &pTexture)));
+    EXPECT_EQ(pTexture, nullptr);
+    device.FailCall("Texture.LockRect", 1);
+    EXPECT_TRUE(FAILED(D3DXCreateTextureFromFileInMemory(&device, tga.data(), UINT(tga.size()), &pTexture)));
+    EXPECT_EQ(pTexture, nullptr);
+    EXPECT_EQ(device.LiveResources(), 0);
+}
+
+TEST(ArchiveTexture, MissingEntryGivesNullAndOne) {
+    CFakeDevice device;
+    IDirect3DTexture9* pTexture = reinterpret_cast<IDirect3DTexture9*>(1);
+    EXPECT_EQ(CreateArchiveTexture("no such picture.tga", &device, &pTexture), 1u);
+    EXPECT_EQ(pTexture, nullptr);
+    EXPECT_EQ(device.CountCalls("CreateTexture"), 0u);
+}
+
+}  // namespace
