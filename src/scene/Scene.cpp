@@ -89,10 +89,7 @@ int CScene::LoadAssets(IDirect3DDevice9* pDevice) {
             return 1;
         }
     }
-    m_bPathsLoaded = true;
-    const int32_t nFirst = CameraChoice(SceneRand()) % kIdlePathCount;
-    m_Schedule.Begin(nFirst);
-    StartPath(nFirst);
+    UseCameraPaths(CameraChoice(SceneRand()) % kIdlePathCount);
 
     if (m_Sky.LoadModel("sky.model", "nebo_gradient.tga", pDevice, false)) {
         LogLoadError("sky.model");
@@ -158,6 +155,12 @@ void CScene::Free() {
     ReleaseRenderTargets();
     TheSoundSystem().SoundShutdown();
     m_nMusicSound = m_nShotSound = m_nHitSound = -1;
+}
+
+void CScene::UseCameraPaths(int32_t nFirst) {
+    m_bPathsLoaded = true;
+    m_Schedule.Begin(nFirst);
+    StartPath(nFirst);
 }
 
 int32_t CScene::CurrentKey() const { return m_CameraPaths[m_Schedule.m_nCamera].m_nKey; }

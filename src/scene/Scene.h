@@ -36,6 +36,9 @@ public:
     uint32_t CreateRenderTargets(IDirect3DDevice9* pDevice);
     void Composite(IDirect3DDevice9* pDevice);
     bool CanCrossFade() const;
+    // Films with the loaded camera paths from now on, starting with path nFirst.
+    void UseCameraPaths(int32_t nFirst);
+    bool HasCameraPaths() const { return m_bPathsLoaded; }
 
     // The scene as the cupid and the heart see it.
     int32_t CurrentCamera() const { return m_Schedule.m_nCamera; }
