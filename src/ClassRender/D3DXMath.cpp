@@ -1,6 +1,11 @@
 #include "ClassRender/D3DXMath.h"
 
 #include <cmath>
+#include <cstddef>
+
+// The Windows side hands these to Direct3D as D3DMATRIX and D3DVECTOR.
+static_assert(offsetof(D3DXMATRIX, _21) == 16 && offsetof(D3DXMATRIX, _44) == 60, "row-major 4x4 floats");
+static_assert(offsetof(D3DXVECTOR3, z) == 8, "three packed floats");
 
 namespace {
 

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstddef>
 #include <cstring>
 
 #include "ClassRender/D3DXMath.h"
@@ -29,29 +28,6 @@ void ExpectVectorNear(const D3DXVECTOR3& v, float x, float y, float z, float tol
 }
 
 const float kIdentity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-
-TEST(D3DXMath, LayoutMatchesD3DMATRIX) {
-    D3DXMATRIX m;
-    const float values[16] = {11, 12, 13, 14, 21, 22, 23, 24, 31, 32, 33, 34, 41, 42, 43, 44};
-    std::memcpy(&m, values, sizeof values);
-    EXPECT_EQ(m._12, 12.0f);
-    EXPECT_EQ(m._21, 21.0f);
-    EXPECT_EQ(m._43, 43.0f);
-    EXPECT_EQ(m.m[3][2], 43.0f);
-    EXPECT_EQ(m(1, 3), 24.0f);
-    EXPECT_EQ(offsetof(D3DXMATRIX, _44), 60u);
-    EXPECT_EQ(offsetof(D3DXVECTOR3, z), 8u);
-}
-
-TEST(D3DXMath, IdentityTranslationScaling) {
-    D3DXMATRIX m;
-    EXPECT_EQ(D3DXMatrixIdentity(&m), &m);
-    ExpectMatrixNear(m, kIdentity, 0);
-    D3DXMatrixTranslation(&m, 1, 2, 3);
-    ExpectMatrixNear(m, {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 1, 2, 3, 1}, 0);
-    D3DXMatrixScaling(&m, 2, 3, 4);
-    ExpectMatrixNear(m, {2, 0, 0, 0, 0, 3, 0, 0, 0, 0, 4, 0, 0, 0, 0, 1}, 0);
-}
 
 TEST(D3DXMath, RotationsAreLeftHanded) {
     D3DXMATRIX m;
