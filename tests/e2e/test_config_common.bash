@@ -21,7 +21,9 @@ dlg() { harness_field "$(grep -m1 '^dialog ' <<<"$LIST")" "$1" || echo '?'; }
 
 # expect_eq WHAT GOT WANT
 expect_eq() {
-  if [ "$2" = "$3" ]; then harness_pass "$1 ($3)"; else harness_fail "$1: got '$2', want '$3'"; fi
+  local shown=$3
+  [[ $shown == *$'\n'* ]] && shown="$(wc -l <<<"$3") lines"
+  if [ "$2" = "$3" ]; then harness_pass "$1 ($shown)"; else harness_fail "$1: got '$2', want '$3'"; fi
 }
 
 # expect_fld ID KEY WANT WHAT
