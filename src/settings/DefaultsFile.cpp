@@ -82,11 +82,14 @@ void ParseDefaultsFile(const uint8_t* pData, size_t nSize, DefaultsTable& table,
     const uint8_t* const pEnd = pData + nSize;
     while (p < pEnd) {
         const uint8_t* pLineEnd = p;
-        while (pLineEnd < pEnd && *pLineEnd != '\r' && *pLineEnd != '\n') ++pLineEnd;
+        // Lines end at CR; a lone LF is an ordinary byte, removed by the cleaning.
+        while (pLineEnd < pEnd && *pLineEnd != '\r') ++pLineEnd;
         const std::string strLine = CleanLine(p, pLineEnd);
         p = pLineEnd;
-        if (p < pEnd && *p == '\r') ++p;
-        if (p < pEnd && *p == '\n') ++p;
+        if (p < pEnd && *p == '\r') {
+            ++p;
+            if (p < pEnd && *p == '\n') ++p;
+        }
         if (!strLine.empty()) AddLine(strLine, table, report);
     }
 }
