@@ -42,7 +42,8 @@ private:
     size_t m_nDropped = 0;
 };
 
-// Appends the pairs of the file to the table. Lines end at CR, CR LF or LF.
+// Appends the pairs of the file to the table. Lines end at CR or CR LF; a
+// lone LF is a byte of the line (removed with the other blanks).
 void ParseDefaultsFile(const uint8_t* pData, size_t nSize, DefaultsTable& table,
                        const DefaultsReport& report);
 
