@@ -176,8 +176,9 @@ void CCupid::UpdateArrow(uint32_t nNow, float fDt, const D3DXMATRIX& billboard) 
     m_HeartTrail.Update(m_vArrowPosition, kTrailDrift, fDt, billboard);
 }
 
-void CCupid::Update(const D3DXMATRIX& billboard) {
-    const uint32_t nNow = timeGetTime();
+void CCupid::Update(const D3DXMATRIX& billboard) { UpdateAt(timeGetTime(), billboard); }
+
+void CCupid::UpdateAt(uint32_t nNow, const D3DXMATRIX& billboard) {
     const float fDt = float(nNow - m_nPreviousTime) * 0.001f;
     m_nPreviousTime = nNow;
     if (m_bAiming) {

@@ -32,6 +32,8 @@ public:
     void RestartIdle();
     void PickIdle();
     void Update(const D3DXMATRIX& billboard);
+    // The update at the system time nNow (Update passes timeGetTime).
+    void UpdateAt(uint32_t nNow, const D3DXMATRIX& billboard);
     void Render(IDirect3DDevice9* pDevice, const D3DXMATRIX& billboard);
     void Release();
 

@@ -69,7 +69,10 @@ void CHeart::EmitPetals(uint32_t nNow, float fDt, const D3DXMATRIX& billboard) {
 }
 
 void CHeart::Update(const D3DXMATRIX& billboard, CCupid& cupid) {
-    const uint32_t nNow = timeGetTime();
+    UpdateAt(timeGetTime(), billboard, cupid);
+}
+
+void CHeart::UpdateAt(uint32_t nNow, const D3DXMATRIX& billboard, CCupid& cupid) {
     const float fDt = float(nNow - m_nPreviousTime) * 0.001f;
     m_nPreviousTime = nNow;
     m_Mesh.UpdateFrame();
@@ -167,6 +170,9 @@ void CHeart::OnHit() {
     m_fAlpha = 1.0f;
     m_nStateTime = timeGetTime();
     m_nState = kHeartHit;
+    // The text fades in with 1 - alpha from here on; until it is rebuilt the
+    // block still holds the previous quote, which must not flash up.
+    m_Text.m_nTint = WhiteWithAlpha(1.0f - m_fAlpha);
     m_Text.Clear();
     if (m_pScene) m_pScene->PlayHitEffect();
     const QuoteRecord& quote = NextQuote();

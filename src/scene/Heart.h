@@ -32,6 +32,8 @@ public:
     uint32_t Load(const char* pszMesh, const char* pszTexture, IDirect3DDevice9* pDevice);
     void Launch(const D3DXVECTOR3& vPosition);
     void Update(const D3DXMATRIX& billboard, CCupid& cupid);
+    // The update at the system time nNow (Update passes timeGetTime).
+    void UpdateAt(uint32_t nNow, const D3DXMATRIX& billboard, CCupid& cupid);
     // M is the inverse of the full view matrix.
     void Render(IDirect3DDevice9* pDevice, const D3DXMATRIX& M);
     void OnHit();

@@ -1,0 +1,248 @@
+// The heart's and the cupid's timelines on a simulated clock, and what the
+// heart draws in each state.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "scene/Cordelune.h"
+#include "scene/SceneVertex.h"
+#include "test_scene_rig.h"
+
+namespace {
+
+struct SceneActorTest : ::testing::Test {
+    CFakeDevice device;
+    CCordelune app;
+    CScene& scene = app.m_Scene;
+    D3DXMATRIX billboard;
+
+    SceneActorTest() {
+        D3DXMatrixIdentity(&billboard);
+        app.m_Settings.Music = 0;
+        app.m_Settings.SFX = 0;
+        std::memset(&app.m_UserText, 0, sizeof app.m_UserText);
+        std::strcpy(app.m_UserText.aszLines[0], " Roses");
+        std::strcpy(app.m_UserText.aszLines[3], " my own line");
+        app.m_Quotes.nCount = 2;
+        std::memset(app.m_Quotes.aRecords, 0, 2 * sizeof(QuoteRecord));
+        std::strcpy(app.m_Quotes.aRecords[0].aszLines[0], " first quote");
+        std::strcpy(app.m_Quotes.aRecords[1].aszLines[0], " second quote");
+        scene.LoadWith(&device, &app);
+        scene.m_Heart.ShuffleQuotes();
+        // The grid without its buffers and font when the archive has none.
+        if (!scene.m_Heart.m_Text.IsLoaded()) scene.m_Heart.m_Text.m_Layout.Create(62, 6, 18.0f, 118.0f);
+    }
+    ~SceneActorTest() override {
+        scene.Free();
+        app.m_pDevice = nullptr;
+    }
+    // Frames of nStep ms until nUntil.
+    void RunHeart(uint32_t& t, uint32_t nUntil, uint32_t nStep = 20) {
+        while (t < nUntil) {
+            t += nStep;
+            scene.m_Heart.UpdateAt(t, billboard, scene.m_Cupid);
+        }
+    }
+    std::string Row(int nRow) const {
+        std::string s;
+        for (int c = 0; c < 62; ++c)
+            if (char ch = scene.m_Heart.m_Text.m_Layout.CharAt(c, nRow)) s += ch;
+        return s;
+    }
+};
+
+uint32_t Alpha(D3DCOLOR n) { return n >> 24; }
+
+}  // namespace
+
+TEST_F(SceneActorTest, HeartRisesIsHitShowsTheQuoteAndFades) {
+    CHeart& heart = scene.m_Heart;
+    uint32_t t = 100000;
+    heart.UpdateAt(t, billboard, scene.m_Cupid);  // absent: nothing moves
+    heart.Launch(D3DXVECTOR3(-43.0f, -22.0f, -5.0f));
+    EXPECT_EQ(heart.m_nState, kHeartAppearing);
+    EXPECT_EQ(heart.m_nTint, 0x00FFFFFFu);
+    EXPECT_GE(heart.m_Scale._11, 4.0f);
+    EXPECT_LE(heart.m_Scale._11, 5.5f);
+    EXPECT_EQ(heart.m_Scale._11, heart.m_Scale._33);
+
+    const uint32_t t0 = t;
+    RunHeart(t, t0 + 1000);
+    EXPECT_NEAR(heart.m_fAlpha, 0.3f, 1e-3);
+    EXPECT_NEAR(heart.m_vPosition.y, -22.0f + 5.0f, 1e-3);
+    EXPECT_NEAR(double(Alpha(heart.m_nTint)), 76.0, 1.0);
+    EXPECT_EQ(heart.m_Mesh.m_nTextureFactor, heart.m_nTint);
+    EXPECT_EQ(scene.m_Cupid.m_bAiming, 0) << "the cupid looks up from alpha 0.4 on";
+    RunHeart(t, t0 + 1400);
+    EXPECT_EQ(scene.m_Cupid.m_bAiming, 1);
+    EXPECT_FLOAT_EQ(scene.m_Cupid.m_vNewTarget.y, heart.m_vPosition.y);
+    // Opaque after about 3.33 s, then flying at 2 units a second.
+    RunHeart(t, t0 + 3320);
+    EXPECT_EQ(heart.m_nState, kHeartAppearing);
+    RunHeart(t, t0 + 3360);
+    EXPECT_EQ(heart.m_nState, kHeartFlying);
+    EXPECT_EQ(heart.m_nTint, 0xFFFFFFFFu);
+    const float y = heart.m_vPosition.y;
+    RunHeart(t, t + 1000);
+    EXPECT_NEAR(heart.m_vPosition.y, y + 2.0f, 1e-3);
+    // The world matrix spins the scaled heart and puts it at its position.
+    EXPECT_FLOAT_EQ(heart.m_World._42, heart.m_vPosition.y);
+
+    // The first hit shows the user's own lines, centred; the text fades in.
+    heart.OnHit();
+    EXPECT_EQ(heart.m_nState, kHeartHit);
+    EXPECT_EQ(Row(0), " Roses");
+    EXPECT_EQ(Row(1), "");
+    EXPECT_EQ(Row(3), " my own line");
+    EXPECT_FLOAT_EQ(heart.m_Text.m_Layout.RowOffset(0), -0.5f * CTextBlock::Measure(" Roses"));
+    EXPECT_EQ(heart.m_Text.m_nTint, 0x00FFFFFFu);
+    const uint32_t tHit = t;
+    RunHeart(t, tHit + 500);
+    EXPECT_NEAR(heart.m_fAlpha, 0.6f, 1e-3);
+    EXPECT_NEAR(double(Alpha(heart.m_Text.m_nTint)), 0.4 * 255, 1.5);
+    RunHeart(t, tHit + 1240);
+    EXPECT_EQ(heart.m_nState, kHeartHit);
+    RunHeart(t, tHit + 1280);
+    EXPECT_EQ(heart.m_nState, kHeartQuote);
+    EXPECT_EQ(heart.m_fAlpha, 1.0f);
+    // The quote stays 14 s, then fades at 0.6 a second and the heart is gone.
+    const uint32_t tQuote = t;
+    RunHeart(t, tQuote + 13900, 100);
+    EXPECT_EQ(heart.m_fAlpha, 1.0f);
+    EXPECT_EQ(heart.m_Text.m_nTint, 0xFFFFFFFFu);
+    RunHeart(t, tQuote + 15000);
+    EXPECT_NEAR(heart.m_fAlpha, 1.0f - 0.6f * (t - tQuote - 14000) * 0.001f, 0.04);
+    RunHeart(t, tQuote + 15800);
+    EXPECT_EQ(heart.m_nState, kHeartAbsent);
+    EXPECT_EQ(Alpha(heart.m_Text.m_nTint), 0u);
+
+    // Later hits show the quotes.
+    heart.OnHit();
+    const std::string first = Row(0);
+    EXPECT_TRUE(first == " first quote" || first == " second quote") << first;
+    heart.OnHit();
+    EXPECT_NE(Row(0), first);
+    EXPECT_TRUE(Row(0) == " first quote" || Row(0) == " second quote");
+}
+
+TEST_F(SceneActorTest, HeartDrawsByState) {
+    CHeart& heart = scene.m_Heart;
+    ASSERT_TRUE(LoadMeshStandIn(heart.m_Mesh, MakeQuadMeshEntry(), &device));
+    D3DXMATRIX viewInverse;
+    D3DXMatrixIdentity(&viewInverse);
+    heart.m_nState = kHeartAbsent;
+    device.ClearCalls();
+    heart.Render(&device, viewInverse);
+    EXPECT_EQ(device.CountCalls("DrawIndexedPrimitive"), 0u);
+    ASSERT_EQ(device.CallNames().size(), 1u);
+    EXPECT_EQ(FindCall(device, "SetRenderState", {D3DRS_ALPHATESTENABLE, 0}), 0);
+
+    heart.m_nState = kHeartFlying;
+    heart.m_Mesh.m_nTextureFactor = 0x80FFFFFF;
+    device.ClearCalls();
+    heart.Render(&device, viewInverse);
+    EXPECT_EQ(device.CountCalls("DrawIndexedPrimitive"), 1u);
+    EXPECT_GE(FindCall(device, "SetRenderState", {D3DRS_TEXTUREFACTOR, 0x80FFFFFF}), 0);
+
+    heart.m_nState = kHeartHit;
+    device.ClearCalls();
+    heart.Render(&device, viewInverse);
+    const int nDraw = FindCall(device, "DrawIndexedPrimitive", {});
+    const int nOff = FindCall(device, "SetRenderState", {D3DRS_ZENABLE, 0});
+    const int nOn = FindCall(device, "SetRenderState", {D3DRS_ZENABLE, 1});
+    EXPECT_TRUE(nDraw >= 0 && nOff > nDraw && nOn > nOff) << "the text lies over the heart";
+
+    heart.m_nState = kHeartQuote;  // only the quote, which needs its font
+    device.ClearCalls();
+    heart.Render(&device, viewInverse);
+    EXPECT_EQ(device.CountCalls("DrawIndexedPrimitive"), heart.m_Text.IsLoaded() ? 1u : 0u);
+}
+
+TEST_F(SceneActorTest, CupidShootsAfterHisPassAndTheArrowHitsOnce) {
+    CCupid& cupid = scene.m_Cupid;
+    CHeart& heart = scene.m_Heart;
+    cupid.m_pHeart = &heart;
+    uint32_t t = 300000;
+    cupid.UpdateAt(t, billboard);
+    cupid.m_nState = kCupidIdle;
+    cupid.m_Body[kCupidIdle].StartAnimation(30, 0);
+    cupid.RequestShot();
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(cupid.m_Body[i].m_Playback.bStopAtEnd) << i;
+    cupid.UpdateAt(t += 20, billboard);
+    EXPECT_EQ(cupid.m_nState, kCupidIdle) << "the running pass is finished first";
+    cupid.m_Body[kCupidIdle].StopAnimation();  // the pass reached its end
+    cupid.UpdateAt(t += 20, billboard);
+    EXPECT_EQ(cupid.m_nState, kCupidShot);
+    EXPECT_EQ(cupid.m_bShotRequested, 0);
+    EXPECT_TRUE(cupid.m_Body[kCupidShot].m_Playback.bPlaying);
+    EXPECT_TRUE(cupid.m_Body[kCupidShot].m_Playback.bStopAtEnd);
+    EXPECT_TRUE(cupid.m_BowArrow.m_Playback.bPlaying);
+    EXPECT_EQ(cupid.m_BowArrow.m_nTextureFactor, 0xFFFFFFFFu);
+
+    cupid.AimAt(D3DXVECTOR3(-40.0f, -10.0f, 2.0f));
+    cupid.m_Body[kCupidShot].m_Playback.nStep = 65;
+    cupid.UpdateAt(t += 20, billboard);
+    EXPECT_EQ(cupid.m_bArrowActive, 0);
+    cupid.m_Body[kCupidShot].m_Playback.nStep = 66;
+    cupid.UpdateAt(t += 20, billboard);
+    ASSERT_EQ(cupid.m_bArrowActive, 1);
+    EXPECT_EQ(cupid.m_bArrowFlying, 1);
+    EXPECT_EQ(cupid.m_bShotSoundPlayed, 1);
+    EXPECT_FALSE(cupid.m_BowArrow.m_Playback.bPlaying);
+    D3DXVECTOR3 vRelease;
+    const D3DXVECTOR3 vBow(-2.388f, 1.229f, 0.009f);
+    D3DXVec3TransformCoord(&vRelease, &vBow, &cupid.m_World);
+    EXPECT_NEAR(cupid.m_vArrowStart.x, vRelease.x, 1e-3);
+    EXPECT_NEAR(cupid.m_vArrowStart.y, vRelease.y, 1e-3);
+    EXPECT_FLOAT_EQ(cupid.m_vArrowTarget.x, -40.0f);
+    EXPECT_FLOAT_EQ(cupid.m_vArrowTarget.y, -8.0f);
+
+    // Two seconds of flight whatever the frame rate; one hit.
+    const uint32_t tLaunch = cupid.m_nLaunchTime;
+    cupid.UpdateAt(tLaunch + 1000, billboard);
+    EXPECT_NEAR(cupid.m_vArrowPosition.x, 0.5f * (cupid.m_vArrowStart.x + cupid.m_vArrowTarget.x), 1e-3);
+    EXPECT_NE(heart.m_nState, kHeartHit);
+    cupid.UpdateAt(tLaunch + 2000, billboard);
+    EXPECT_EQ(heart.m_nState, kHeartHit);
+    EXPECT_EQ(cupid.m_bArrowFlying, 0);
+    EXPECT_FLOAT_EQ(cupid.m_vArrowPosition.y, cupid.m_vArrowTarget.y);
+    heart.m_nState = kHeartAbsent;
+    cupid.UpdateAt(tLaunch + 2500, billboard);
+    EXPECT_EQ(heart.m_nState, kHeartAbsent) << "the arrow hits only once";
+    // Fading at 0.8 a second, rising 0.5 a second.
+    EXPECT_NEAR(cupid.m_fArrowAlpha, 0.6f, 1e-3);
+    EXPECT_NEAR(double(Alpha(cupid.m_FlyingArrow.m_nTextureFactor)), 0.6 * 255, 1.0);
+    EXPECT_NEAR(cupid.m_HeartTrail.m_Field.m_fAlphaFactor, 0.6f, 1e-3);
+    EXPECT_NEAR(cupid.m_vArrowPosition.y, cupid.m_vArrowTarget.y + 0.25f, 1e-3);
+
+    // A shot while the arrow still fades plays its sound but looses no arrow.
+    cupid.m_bShotSoundPlayed = 0;
+    cupid.UpdateAt(tLaunch + 2600, billboard);
+    EXPECT_EQ(cupid.m_bShotSoundPlayed, 1);
+    EXPECT_EQ(cupid.m_nLaunchTime, tLaunch);
+    EXPECT_EQ(cupid.m_bArrowFlying, 0);
+
+    cupid.UpdateAt(tLaunch + 4000, billboard);
+    EXPECT_EQ(cupid.m_bArrowActive, 0);
+    EXPECT_EQ(cupid.m_FlyingArrow.m_nTextureFactor, 0u);
+    EXPECT_EQ(cupid.m_BowArrow.m_nTextureFactor, 0u);
+    // The shot over (its mesh stopped, more than a second passed): a new pass.
+    cupid.m_Body[kCupidShot].StopAnimation();
+    cupid.UpdateAt(tLaunch + 4100, billboard);
+    EXPECT_NE(cupid.m_nState, kCupidShot);
+    EXPECT_TRUE(cupid.m_Body[cupid.m_nState].m_Playback.bPlaying);
+}
+
+TEST_F(SceneActorTest, CupidTurnsTowardsTheHeart) {
+    CCupid& cupid = scene.m_Cupid;
+    const D3DXVECTOR3 vStart = cupid.m_vCurrentTarget;
+    cupid.AimAt(D3DXVECTOR3(-2.0f, 10.0f, 0.0f));
+    const uint32_t t = cupid.m_nAimStart + 10;
+    cupid.UpdateAt(t + 990, billboard);  // t = 0.5: sin(0.785)
+    const float s = std::sin((1000.0f * 0.0005f) * 1.57075f);
+    EXPECT_NEAR(cupid.m_vCurrentTarget.y, 10.0f * s + vStart.y * (1 - s), 1e-3);
+    cupid.UpdateAt(t + 2000, billboard);
+    EXPECT_FLOAT_EQ(cupid.m_vCurrentTarget.y, 10.0f);
+    EXPECT_EQ(cupid.m_bAiming, 0);
+}
