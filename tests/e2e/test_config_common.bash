@@ -14,6 +14,9 @@ probe() { wine "$DLGPROBE" "$@" 2>/dev/null </dev/null | tr -d '\r'; }
 LIST=
 list_dialog() { LIST=$(probe list "$1" --wait "${2:-0}"); }
 
+# dialog_open TITLE: such a dialog is on the screen.
+dialog_open() { probe list "$1" | grep -q '^dialog '; }
+
 # ctl ID: the report line of control ID; fld ID KEY: one of its fields.
 ctl() { grep -m1 "^control id=$1 " <<<"$LIST"; }
 fld() { harness_field "$(ctl "$1")" "$2" || echo '?'; }

@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# The About box behind "About...": the seven lines of the About text, the
+# localized title and button, the configuration dialog still enabled behind
+# it; Return closes it with 1 and Escape with 2. "Visit..." opens the web-site
+# address of the defaults file and leaves the dialog open.
+set -u
+source "$(dirname "$0")/harness.sh"
+source "$(dirname "$0")/test_config_common.bash"
+harness_begin
+
+ABOUT_TEXT=$(grep -A1 -m1 '^#about_window_text#' "$HARNESS_SOURCE_DIR/res/localization.txt" | tail -n1 | tr -d '\r')
+SITE=$(grep -m1 '^main_web_site_url' "$HARNESS_SOURCE_DIR/res/def_settings.txt" | sed 's/^[^=]*= *//' | tr -d '\r ' |
+  tr 'A-Z' 'a-z')
+
+# The http handler of the prefix becomes our probe, which writes down what it
+# was asked to open (Wine takes the handler from HKCR only); the browser is
+# put back at the end, also when the test fails.
+VISITED=$HARNESS_ARTIFACTS/visited.txt
+rm -f "$VISITED"
+HANDLER_KEY='HKCR\http\shell\open\command'
+HANDLER_SAVED=$(wine reg query "$HANDLER_KEY" /ve 2>/dev/null </dev/null | tr -d '\r' |
+  sed -n 's/^ *(Default) *REG_SZ *//p')
+restore_handler() {
+  if [ -n "$HANDLER_SAVED" ]; then
+    wine reg add "$HANDLER_KEY" /ve /t REG_SZ /f /d "$HANDLER_SAVED" >/dev/null 2>&1 </dev/null
+  fi
+}
+trap 'restore_handler; harness_stop' EXIT
+wine reg add "$HANDLER_KEY" /ve /t REG_SZ /f \
+  /d "\"$(harness_winpath "$DLGPROBE")\" record \"$(harness_winpath "$VISITED")\" \"%1\"" >/dev/null 2>&1 </dev/null
+
+# open_about: clicks "About..." and waits for the box (LIST is its report).
+open_about() {
+  probe click "$CONFIG_TITLE" 1062 >/dev/null
+  list_dialog "$ABOUT_TITLE" 10000
+  [ -n "$(ctl 1)" ] || { harness_fail "the About box appears"; return 1; }
+}
+
+# close_about KEY RESULT COUNT: the key closes the box, which reports RESULT
+# (the COUNTth time in this run).
+close_about() {
+  local key=$1 want=$2
+  harness_key "$key"
+  if probe gone "$ABOUT_TITLE" --wait 5000 >/dev/null; then
+    harness_pass "$key closes the About box"
+  else
+    harness_fail "$key closes the About box"
+    probe key "$ABOUT_TITLE" 0x1B >/dev/null
+    probe gone "$ABOUT_TITLE" --wait 3000 >/dev/null
+  fi
+  harness_wait_log $'EE_Core_ShowAbout\t'"$want" 3000
+  expect_eq "$key: About box result" "$(grep -c $'^EE_Core_ShowAbout\t'"$want" "$HARNESS_LOG")" "$3"
+}
+
+harness_reg_clear
+start_config || harness_finish
+open_about || harness_finish
+harness_screenshot about.png
+echo "$LIST" >"$HARNESS_ARTIFACTS/about.txt"
+expect_eq "About title" "$(dlg title)" "About"
+expect_fld 1 text "OK" "button caption"
+expect_fld 1 kind defpush "OK is the default button"
+IFS='%' read -r -a want_lines <<<"$ABOUT_TEXT"
+for i in 0 1 2 3 4 5 6; do
+  expect_fld $((1127 + i)) text "${want_lines[$i]:-}" "About line $((i + 1))"
+done
+expect_eq "line 2 is empty" "$(fld 1128 text)" ""
+unfit=$(grep ' fits=0' <<<"$LIST" || true)
+expect_eq "every About line fits its label" "$unfit" ""
+expect_eq "About box is 233 x 102 units" "$(dlg dw) $(dlg dh)" "233 102"
+expect_eq "About picture shows a bitmap" "$(grep -c 'class="Static".* bitmap=1' <<<"$LIST")" 1
+list_dialog "$CONFIG_TITLE" 2000
+expect_eq "configuration dialog stays enabled" "$(dlg enabled)" 1
+expect_eq "About box has the configuration dialog's owner (none)" \
+  "$(harness_field "$(probe list "$ABOUT_TITLE" | grep '^dialog ')" owner)" "$(dlg owner)"
+close_about Return 1 1
+
+open_about || harness_finish
+close_about Escape 2 1
+open_about || harness_finish
+close_about Return 1 2
+harness_check "the configuration dialog is still open" dialog_open "$CONFIG_TITLE"
+
+# --- Visit... ------------------------------------------------------------------------------
+probe click "$CONFIG_TITLE" 1061 >/dev/null
+harness_wait_file "$VISITED" . 15000
+expect_eq "Visit... opens the web-site address" "$(tr -d '\r' <"$VISITED" 2>/dev/null)" "$SITE"
+harness_check "the dialog stays open after Visit..." dialog_open "$CONFIG_TITLE"
+probe click "$CONFIG_TITLE" 2 >/dev/null
+expect_ended "Cancel"
+
+harness_finish
