@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <sys/stat.h>
 
 #include "ArrowArt.h"
 #include "CameraPaths.h"
-#include "CupidStandins.h"
 #include "DigitArt.h"
 #include "FontAtlas.h"
 #include "HostArt.h"
@@ -15,6 +15,7 @@
 #include "QuoteText.h"
 #include "SkyArt.h"
 #include "WorldMeshes.h"
+#include "cupid/CupidAssets.h"
 
 namespace assetgen {
 
@@ -43,6 +44,20 @@ namespace {
 
 Bytes Tga(const Image& img) { return EncodeTga(img, true); }
 
+// The cupid's and the heart's entries come from one build of their rig.
+bool CupidEntry(const std::string& name, Bytes& out) {
+    static const std::map<std::string, Bytes> entries = [] {
+        std::map<std::string, Bytes> e;
+        const MeshData arrow = BuildArrowMesh();
+        cupid::AddCupidEntries(cupid::BuildCupidContent(&arrow), e);
+        return e;
+    }();
+    const auto it = entries.find(name);
+    if (it == entries.end()) return false;
+    out = it->second;
+    return true;
+}
+
 // Makes one media entry by name.
 bool BuildMediaEntry(const std::string& name, Bytes& out, std::string& error) {
     const std::string base = name.substr(0, name.find('.'));
@@ -56,13 +71,8 @@ bool BuildMediaEntry(const std::string& name, Bytes& out, std::string& error) {
         else if (base == "sun_outer") out = EncodeMesh(BuildSunMesh());
         else if (base == "glow") out = EncodeMesh(BuildGlowMesh());
         else if (base == "arrow") out = EncodeMesh(BuildArrowMesh());
-        else if (base == "arrow_link") out = EncodeMesh(BuildStandinBowArrow());
-        else if (base == "heart") out = EncodeMesh(BuildStandinHeart());
-        else if (base == "kupidon_idle") out = EncodeMesh(BuildStandinCupid(26));
-        else if (base == "kupidon_idle2") out = EncodeMesh(BuildStandinCupid(76));
-        else if (base == "kupidon_achtung") out = EncodeMesh(BuildStandinCupid(50));
-        else if (base == "kupidon_shot") out = EncodeMesh(BuildStandinCupid(75));
-        else {
+        else if (CupidEntry(name, out)) {
+        } else {
             error = "no generator for " + name;
             return false;
         }
@@ -75,8 +85,8 @@ bool BuildMediaEntry(const std::string& name, Bytes& out, std::string& error) {
     else if (base == "sun_outer") out = Tga(BuildSunTexture());
     else if (base == "glow") out = Tga(BuildGlowTexture());
     else if (base == "arrow") out = Tga(BuildArrowTexture());
-    else if (base == "heart") out = Tga(BuildStandinHeartTexture());
-    else if (base == "kupidon_dif") out = Tga(BuildStandinCupidTexture());
+    else if (CupidEntry(name, out)) {
+    }
     else if (base == "font") {
         Image img;
         if (!BuildFontAtlas(img)) {

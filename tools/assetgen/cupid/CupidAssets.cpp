@@ -69,7 +69,39 @@ std::vector<Vec3> PlaceArrow(const MeshData& arrow, const PosedFigure& fig) {
     return out;
 }
 
+// Identical texture coordinates become one, so corners can share them.
+void MergeTexCoords(MeshData& m) {
+    std::vector<Vec2> unique;
+    std::vector<uint16_t> remap(m.texCoords.size());
+    for (size_t i = 0; i < m.texCoords.size(); ++i) {
+        size_t k = 0;
+        while (k < unique.size() && !(unique[k].x == m.texCoords[i].x && unique[k].y == m.texCoords[i].y)) ++k;
+        if (k == unique.size()) unique.push_back(m.texCoords[i]);
+        remap[i] = uint16_t(k);
+    }
+    for (MeshCorner& c : m.corners) c.nTexCoord = remap[c.nTexCoord];
+    m.texCoords = unique;
+}
+
 }  // namespace
+
+bool PadMesh(MeshData& m, const MeshCounts& target) {
+    if (m.frames.empty() || m.VertexCount() == 0 || m.corners.empty() || m.VertexCount() > target.nPositions ||
+        m.texCoords.size() > target.nTexCoords || m.corners.size() > target.nCorners ||
+        m.triangles.size() > target.nTriangles)
+        return false;
+    // Spare positions ride on position 0, spare corners and coordinates copy
+    // the first ones, spare triangles have no area: nothing of it is ever seen.
+    for (auto& f : m.frames) {
+        const Vec3 p0 = f[0];
+        f.resize(target.nPositions, p0);
+    }
+    m.texCoords.resize(target.nTexCoords, m.texCoords.empty() ? Vec2{} : m.texCoords[0]);
+    m.corners.resize(target.nCorners, MeshCorner{0, 0});
+    const uint16_t spare = uint16_t(m.corners.size() - 1);
+    m.triangles.resize(target.nTriangles, MeshTriangle{spare, spare, spare});
+    return true;
+}
 
 MeshData StandInArrow() {
     // Shaft, a diamond head and crossed fletching, 1.5 units long.
@@ -101,12 +133,14 @@ CupidContent BuildCupidContent(const MeshData* arrow) {
         m = TopologyOnly(body.topo);
         const int frames = AnimFrames(a);
         for (int f = 0; f < frames; ++f) m.frames.push_back(BakeFrame(body, PoseFigure(AnimParams(a, float(f))), f, frames));
+        PadMesh(m, kCupidCounts);
     }
     const MeshData standIn = StandInArrow();
     const MeshData& src = arrow && !arrow->frames.empty() ? *arrow : standIn;
     c.arrowLink.texCoords = src.texCoords;
     c.arrowLink.corners = src.corners;
     c.arrowLink.triangles = src.triangles;
+    MergeTexCoords(c.arrowLink);
     for (int step = 0; step < 67; ++step) {
         const int f = step / 2;
         std::vector<Vec3> pos = PlaceArrow(src, PoseFigure(AnimParams(kAnimShot, float(f))));
@@ -117,7 +151,10 @@ CupidContent BuildCupidContent(const MeshData* arrow) {
         }
         c.arrowLink.frames.push_back(pos);
     }
+    PadMesh(c.arrowLink, {src.VertexCount(), std::max<size_t>(39, c.arrowLink.texCoords.size()), src.corners.size(),
+                          src.triangles.size()});
     BuildHeart(c.heart, c.heartTexture);
+    PadMesh(c.heart, kHeartCounts);
     return c;
 }
 

@@ -9,6 +9,17 @@
 
 namespace assetgen::cupid {
 
+// The layout counts the saver's meshes were made with; ours are built within
+// them and padded up to them (F aside), so every tool sees the same budgets.
+struct MeshCounts {
+    size_t nPositions, nTexCoords, nCorners, nTriangles;
+};
+constexpr MeshCounts kCupidCounts{1730, 2069, 2069, 3425};
+constexpr MeshCounts kHeartCounts{494, 617, 540, 984};
+// Adds unseen spare positions, coordinates, corners and zero-area triangles
+// up to 'target'; false (and unchanged) when the mesh is already larger.
+bool PadMesh(MeshData& mesh, const MeshCounts& target);
+
 struct CupidContent {
     MeshData anims[4];   // idle, second idle, alert, shot (one topology)
     MeshData arrowLink;  // the arrow on the bow, one frame per shot step

@@ -78,18 +78,22 @@ size_t CTopology::Add(const SurfaceDef& s) {
     }
     // Corners, one per grid point, with the island's coordinates.
     std::vector<std::vector<uint16_t>> cor(size_t(s.nv + 1), std::vector<uint16_t>(size_t(s.nu + 1)));
-    for (int j = 0; j <= s.nv; ++j)
+    for (int j = 0; j <= s.nv; ++j) {
+        // A pole is one corner in the middle of its row: the texture there is one colour.
+        const bool pole = (j == 0 && s.poleStart) || (j == s.nv && s.poleEnd);
         for (int i = 0; i <= s.nu; ++i) {
-            float u = float(i) / s.nu;
-            // Pole corners take the middle of their cell so the texture does not fan.
-            const bool pole = (j == 0 && s.poleStart) || (j == s.nv && s.poleEnd);
-            if (pole) u = (float(i) + 0.5f) / s.nu;
+            if (pole && i > 0) {
+                cor[size_t(j)][size_t(i)] = cor[size_t(j)][0];
+                continue;
+            }
+            const float u = pole ? 0.5f : float(i) / s.nu;
             const float v = float(j) / s.nv;
-            texCoords.push_back({(float(s.island.x) + std::min(u, 1.f) * float(s.island.w)) / float(atlasSize),
+            texCoords.push_back({(float(s.island.x) + u * float(s.island.w)) / float(atlasSize),
                                  (float(s.island.y) + v * float(s.island.h)) / float(atlasSize)});
             corners.push_back({pos[size_t(j)][size_t(i)], uint16_t(texCoords.size() - 1)});
             cor[size_t(j)][size_t(i)] = uint16_t(corners.size() - 1);
         }
+    }
     auto tri = [&](uint16_t a, uint16_t b, uint16_t c) {
         if (corners[a].nPosition == corners[b].nPosition || corners[b].nPosition == corners[c].nPosition ||
             corners[a].nPosition == corners[c].nPosition)

@@ -68,10 +68,16 @@ public:
         const float t = (f - a.first) / h;
         ParamArray out;
         for (int k = 0; k < kParamFloats; ++k) {
+            // Monotone slopes: a value that turns or holds at a key rests there,
+            // so holds stay still and nothing overshoots its keys.
             auto slope = [&](size_t j) {
                 if (j == 0 || j + 1 >= m_Keys.size()) return 0.f;
-                return (m_Keys[j + 1].second[size_t(k)] - m_Keys[j - 1].second[size_t(k)]) /
-                       (m_Keys[j + 1].first - m_Keys[j - 1].first);
+                const float d0 = (m_Keys[j].second[size_t(k)] - m_Keys[j - 1].second[size_t(k)]) /
+                                 (m_Keys[j].first - m_Keys[j - 1].first);
+                const float d1 = (m_Keys[j + 1].second[size_t(k)] - m_Keys[j].second[size_t(k)]) /
+                                 (m_Keys[j + 1].first - m_Keys[j].first);
+                if (d0 * d1 <= 0.f) return 0.f;
+                return 2.f * d0 * d1 / (d0 + d1);
             };
             const float p0 = a.second[size_t(k)], p1 = b.second[size_t(k)];
             const float m0 = slope(i) * h, m1 = slope(i + 1) * h;
@@ -174,18 +180,18 @@ PoseParams Alert(float f) {
     s.headPitch = -0.18f;
     s.root.y += 0.12f;
     s.flapL = s.flapR = 0.55f;
-    s.kneeL = 0.9f;
-    s.thighL = -0.5f;
-    tl.Key(7, s);
+    s.kneeL = 1.1f;
+    s.thighL = -0.8f;
+    tl.Key(9, s);
     PoseParams r = Ready(n);
     r.root.y += 0.08f;
     r.flapL = r.flapR = 0.2f;
-    tl.Key(17, r);
+    tl.Key(20, r);
     PoseParams r2 = r;
     r2.headPitch = 0.1f;
     r2.headYaw = 0.05f;
     r2.lean = 0.2f;
-    tl.Key(33, r2);
+    tl.Key(35, r2);
     tl.Key(50, n);
     PoseParams p = tl.Sample(f);
     Flap(p, 0.3f * Rise(f, F, 4.f), 0.2f * Wave(f, F, 4.f));
