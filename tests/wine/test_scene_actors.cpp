@@ -128,7 +128,9 @@ TEST_F(SceneActorTest, HeartRisesIsHitShowsTheQuoteAndFades) {
 
 TEST_F(SceneActorTest, HeartDrawsByState) {
     CHeart& heart = scene.m_Heart;
-    ASSERT_TRUE(LoadMeshStandIn(heart.m_Mesh, MakeQuadMeshEntry(), &device));
+    if (!heart.m_Mesh.IsLoaded()) ASSERT_TRUE(LoadMeshStandIn(heart.m_Mesh, MakeQuadMeshEntry(), &device));
+    const size_t nPetals = heart.m_Petals.IsLoaded() ? 1 : 0;
+    const size_t nText = heart.m_Text.IsLoaded() ? 1 : 0;
     D3DXMATRIX viewInverse;
     D3DXMatrixIdentity(&viewInverse);
     heart.m_nState = kHeartAbsent;
@@ -142,7 +144,7 @@ TEST_F(SceneActorTest, HeartDrawsByState) {
     heart.m_Mesh.m_nTextureFactor = 0x80FFFFFF;
     device.ClearCalls();
     heart.Render(&device, viewInverse);
-    EXPECT_EQ(device.CountCalls("DrawIndexedPrimitive"), 1u);
+    EXPECT_EQ(device.CountCalls("DrawIndexedPrimitive"), 1u + nPetals);
     EXPECT_GE(FindCall(device, "SetRenderState", {D3DRS_TEXTUREFACTOR, 0x80FFFFFF}), 0);
 
     heart.m_nState = kHeartHit;
@@ -152,11 +154,12 @@ TEST_F(SceneActorTest, HeartDrawsByState) {
     const int nOff = FindCall(device, "SetRenderState", {D3DRS_ZENABLE, 0});
     const int nOn = FindCall(device, "SetRenderState", {D3DRS_ZENABLE, 1});
     EXPECT_TRUE(nDraw >= 0 && nOff > nDraw && nOn > nOff) << "the text lies over the heart";
+    EXPECT_EQ(device.CountCalls("DrawIndexedPrimitive"), 1u + nText + nPetals);
 
     heart.m_nState = kHeartQuote;  // only the quote, which needs its font
     device.ClearCalls();
     heart.Render(&device, viewInverse);
-    EXPECT_EQ(device.CountCalls("DrawIndexedPrimitive"), heart.m_Text.IsLoaded() ? 1u : 0u);
+    EXPECT_EQ(device.CountCalls("DrawIndexedPrimitive"), nText);
 }
 
 TEST_F(SceneActorTest, CupidShootsAfterHisPassAndTheArrowHitsOnce) {
