@@ -36,6 +36,7 @@ HARNESS_RUN=0
 HARNESS_HOSTS=0
 HARNESS_TESTHOST=
 HARNESS_SAVER_SCR=
+HARNESS_WINE=wine
 HARNESS_LOG=
 HARNESS_ENV=()
 HARNESS_EXIT_CODE=
@@ -125,6 +126,18 @@ harness_wine_prefix() {
   ) 9>"$prefix.lock"
 }
 
+# The loader for the prefix's programs. A 64-bit program that is not an .exe
+# (the .scr) would go through start.exe under the plain "wine" launcher, a
+# second process; wine64 runs it as the very process we start.
+_harness_pick_loader() {
+  local w
+  HARNESS_WINE=wine
+  [ "${WINEARCH:-}" = win64 ] || return 0
+  for w in "$(command -v wine64 2>/dev/null)" /usr/lib/wine/wine64 /usr/lib64/wine/wine64 /opt/wine-stable/bin/wine64; do
+    if [ -n "$w" ] && [ -x "$w" ]; then HARNESS_WINE=$w; return 0; fi
+  done
+}
+
 # A persistent wineserver of our own keeps Wine's services up between runs
 # (faster starts) and gives one pid to end at the stop. When another server
 # already serves the prefix it is left alone and used.
@@ -210,6 +223,7 @@ harness_start() {
   _harness_watchdog $$ "$HARNESS_TMP/pids" >/dev/null 2>&1 </dev/null &
   HARNESS_WATCHDOG_PID=$!
   harness_wine_prefix "$prefix" "$arch" || return 1
+  _harness_pick_loader
   _harness_start_xvfb || return 1
   if [ "${HARNESS_PULSE:-0}" = 1 ]; then harness_pulse_start || return 1; fi
   _harness_start_wineserver
@@ -269,7 +283,7 @@ harness_run_saver() {
   local scr=$1; shift
   harness_new_log "$scr $*"
   env CORDELUNE_LOG="$(harness_winpath "$HARNESS_LOG")" "${HARNESS_ENV[@]}" \
-    wine "$scr" "$@" >"$HARNESS_ARTIFACTS/run$HARNESS_RUN.wine.txt" 2>&1 </dev/null &
+    "$HARNESS_WINE" "$scr" "$@" >"$HARNESS_ARTIFACTS/run$HARNESS_RUN.wine.txt" 2>&1 </dev/null &
   HARNESS_SAVER_PID=$!
   HARNESS_SAVER_PIDS+=("$HARNESS_SAVER_PID")
   _harness_track "$HARNESS_SAVER_PID"
@@ -397,7 +411,7 @@ harness_reg_clear() {
 # harness_host ARGS...: runs cordelune-testhost.exe and prints its report.
 harness_host() {
   local out=$HARNESS_TMP/host.$$.$RANDOM rc=0
-  wine "$HARNESS_TESTHOST" "$@" >"$out" 2>&1 </dev/null || rc=$?
+  "$HARNESS_WINE" "$HARNESS_TESTHOST" "$@" >"$out" 2>&1 </dev/null || rc=$?
   tr -d '\r' <"$out"
   rm -f "$out"
   return $rc
@@ -410,7 +424,7 @@ harness_host_start() {
   HARNESS_HOST_OUT=$HARNESS_ARTIFACTS/host$HARNESS_HOSTS.txt
   echo "$HARNESS_TESTHOST $*" >"$HARNESS_ARTIFACTS/host$HARNESS_HOSTS.cmd"
   env CORDELUNE_LOG="$(harness_winpath "$HARNESS_LOG")" "${HARNESS_ENV[@]}" \
-    wine "$HARNESS_TESTHOST" "$@" >"$HARNESS_HOST_OUT" 2>&1 </dev/null &
+    "$HARNESS_WINE" "$HARNESS_TESTHOST" "$@" >"$HARNESS_HOST_OUT" 2>&1 </dev/null &
   HARNESS_HOST_PID=$!
   HARNESS_HOST_PIDS+=("$HARNESS_HOST_PID")
   _harness_track "$HARNESS_HOST_PID"
@@ -473,11 +487,23 @@ harness_x_windows() {
   done
 }
 
+# The Wine debug output of the current run (WINEDEBUG from HARNESS_ENV).
+harness_trace_file() { echo "$HARNESS_ARTIFACTS/run$HARNESS_RUN.wine.txt"; }
+
+# harness_created_window CLASS: the saver's own CreateWindowEx of a window of
+# that class, as "ex=... style=... X,Y WxH" (needs WINEDEBUG=trace+win). It
+# shows the window as created, before the device may restyle it.
+harness_created_window() {
+  tr -d '\r' <"$(harness_trace_file)" 2>/dev/null |
+    grep -m1 "trace:win:WIN_CreateWindowEx \"[^\"]*\" L\"$1\"" |
+    sed 's/.*\(ex=[0-9a-f]* style=[0-9a-f]* [-0-9]*,[-0-9]* [0-9]*x[0-9]*\).*/\1/'
+}
+
 # harness_count_presents: Present calls so far in the current run, when it
 # was started with HARNESS_ENV=(WINEDEBUG=trace+d3d9).
 harness_count_presents() {
   local n
-  n=$(grep -c 'd3d9_device_Present' "$HARNESS_ARTIFACTS/run$HARNESS_RUN.wine.txt" 2>/dev/null)
+  n=$(grep -c 'd3d9_device_Present' "$(harness_trace_file)" 2>/dev/null)
   echo "${n:-0}"
 }
 

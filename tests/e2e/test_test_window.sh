@@ -8,27 +8,29 @@ harness_begin
 harness_reg_clear
 harness_reg_set ShowFPS=1 ShowTime=1 ExitOnMouseMove=1
 
-# The window is looked at the moment it appears: the full-screen device
-# created right after it takes the window over.
-harness_host_start windows --image "$(basename "$HARNESS_SAVER_SCR")" --class Screensaver --visible --wait 20000
-WATCH=$HARNESS_HOST_OUT
-harness_wait_file "$WATCH" '^listening' 15000 || harness_fail "the window watcher starts"
-HARNESS_ENV=(WINEDEBUG=trace+d3d9)
+# The window is checked as the saver creates it (Wine's trace of its own
+# CreateWindowEx call): the full-screen device made right after it takes the
+# window over, too soon for a look from outside to be sure to see it first.
+HARNESS_ENV=(WINEDEBUG=trace+d3d9,trace+win)
 harness_run_saver "$HARNESS_SAVER_SCR" /t
 HARNESS_ENV=()
 
-if harness_wait_file "$WATCH" '^window ' 20000; then
-  W=$(tr -d '\r' <"$WATCH" | grep -m1 '^window ')
-  echo "window at creation: $W"
-  STYLE=$(harness_field "$W" style)
-  EXSTYLE=$(harness_field "$W" exstyle)
+if harness_saver_windows 20000 --class Screensaver >/dev/null && harness_wait_log "EE_Core_CreateD3Device" 20000; then
+  CREATED=$(harness_created_window Screensaver)
+  echo "created: $CREATED"
+  read -r EX STYLE POS SIZE <<<"$CREATED"
+  EX=0x${EX#ex=} STYLE=0x${STYLE#style=}
   harness_check "the window has a caption, system menu and minimize box (style $STYLE)" \
-    harness_bits_set "$STYLE" 0x00CA0000
+    harness_bits_set "$STYLE" 0x10CA0000
   harness_check "the window is neither popup nor child" harness_bits_clear "$STYLE" 0xC0000000
-  harness_check "the window is not topmost (exstyle $EXSTYLE)" harness_bits_clear "$EXSTYLE" 0x8
-  harness_check "the client area is 600x400 ($(harness_field "$W" client))" \
-    [ "$(harness_field "$W" client)" = 600x400 ]
-  harness_check "the caption is \"Cordelune 3D \"" [ "$(harness_field "$W" title)" = "Cordelune 3D " ]
+  harness_check "the window is not topmost (exstyle $EX)" harness_bits_clear "$EX" 0x8
+  # The window rectangle that holds a 600x400 client area at (50, 50).
+  ADJ=$(harness_host adjust-rect "$STYLE" "$EX" 600 400 | grep '^adjusted')
+  WANT="$((50 + $(harness_field "$ADJ" left))),$((50 + $(harness_field "$ADJ" top))) $(harness_field "$ADJ" width)x$(harness_field "$ADJ" height)"
+  harness_check "the client area is 600x400 at (50, 50) (window $POS $SIZE, expected $WANT)" \
+    [ "$POS $SIZE" = "$WANT" ]
+  TITLE=$(harness_field "$(harness_saver_windows 0 --class Screensaver | head -n1)" title)
+  harness_check "the caption is \"Cordelune 3D \" (\"$TITLE\")" [ "$TITLE" = "Cordelune 3D " ]
 else
   harness_fail "/t opens a window (log: $(tr '\n' '|' <"$HARNESS_LOG" 2>/dev/null))"
 fi
@@ -49,8 +51,8 @@ if harness_saver_alive; then harness_pass "keys and mouse buttons do not end /t"
 else harness_fail "keys and mouse buttons do not end /t (it ended with code $(harness_wait_exit 0; echo "$HARNESS_EXIT_CODE"))"; fi
 harness_check 'log: no "detected pressed any key" in /t' \
   bash -c '! grep -qF "detected pressed any key" "$1"' _ "$HARNESS_LOG"
-P1=$(harness_count_presents); sleep 0.5; P2=$(harness_count_presents)
-harness_check "frames keep coming after the input ($((P2 - P1)) in 0.5 s)" [ $((P2 - P1)) -ge 5 ]
+P1=$(harness_count_presents); sleep 1; P2=$(harness_count_presents)
+harness_check "frames keep coming after the input ($((P2 - P1)) in one second)" [ $((P2 - P1)) -ge 2 ]
 
 # Closing: Alt+F4 goes through the default handling to WM_CLOSE; it also
 # shows that the keys above did reach the window.

@@ -16,6 +16,7 @@ void Usage() {
                  "          [--timeout MS] [--paint-delay MS]  host the saver's preview\n"
                  "  screen-bitmap SAVER ID X Y            compare the screen at X,Y with\n"
                  "                                        bitmap resource ID of SAVER\n"
+                 "  adjust-rect STYLE EXSTYLE W H         window size for a W x H client area\n"
                  "  desktop                               print the desktop window\n"
                  "  post HWND MSG [WPARAM [LPARAM]]       post a message\n"
                  "  close HWND                            post WM_CLOSE\n"
@@ -47,6 +48,13 @@ int main(int argc, char** argv) {
     const auto& a = opt.vArgs;
     if (!std::strcmp(pszCommand, "windows")) return RunWindowList(opt);
     if (!std::strcmp(pszCommand, "preview")) return RunPreviewHost(opt);
+    if (!std::strcmp(pszCommand, "adjust-rect") && a.size() == 4) {
+        RECT rc{0, 0, std::atoi(a[2].c_str()), std::atoi(a[3].c_str())};
+        if (!AdjustWindowRectEx(&rc, (DWORD)Number(a[0].c_str()), FALSE, (DWORD)Number(a[1].c_str()))) return 1;
+        std::printf("adjusted left=%ld top=%ld width=%ld height=%ld\n", rc.left, rc.top, rc.right - rc.left,
+                    rc.bottom - rc.top);
+        return 0;
+    }
     if (!std::strcmp(pszCommand, "desktop")) {
         PrintWindowLine("desktop", GetDesktopWindow());
         return 0;
