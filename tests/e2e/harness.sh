@@ -37,6 +37,7 @@ HARNESS_HOSTS=0
 HARNESS_TESTHOST=
 HARNESS_SAVER_SCR=
 HARNESS_WINE=wine
+HARNESS_REG_TOUCHED=0
 HARNESS_LOG=
 HARNESS_ENV=()
 HARNESS_EXIT_CODE=
@@ -251,9 +252,14 @@ harness_stop() {
   HARNESS_STOPPED=1
   for pid in "${HARNESS_HOST_PIDS[@]}" "${HARNESS_SAVER_PIDS[@]}"; do harness_kill_pid "$pid"; done
   harness_kill_pid "$HARNESS_RECORD_PID"
+  # Settings a test stored must not follow the prefix into the next run (or
+  # into the demo, which shares the prefix).
+  if [ "$HARNESS_REG_TOUCHED" = 1 ]; then
+    timeout 20 wine reg delete "$HARNESS_REG_KEY" /f >/dev/null 2>&1 </dev/null || true
+  fi
   if [ -n "$HARNESS_SERVER_PID" ] && harness_alive "$HARNESS_SERVER_PID"; then
     # Our own server: whatever it still serves was started by this harness.
-    timeout 10 wineserver -k >/dev/null 2>&1
+    timeout 10 wineserver -k >/dev/null 2>&1 || true
     harness_kill_pid "$HARNESS_SERVER_PID"
   fi
   harness_kill_pid "$HARNESS_PULSE_PID"
@@ -381,6 +387,7 @@ harness_pixel_count() { identify -format '%[fx:w*h]' "$1" 2>/dev/null; }
 # harness_reg_set NAME=DWORD ...: stores DWORDs under the saver's key in one go.
 harness_reg_set() {
   local file=$HARNESS_TMP/set.reg kv
+  HARNESS_REG_TOUCHED=1
   {
     echo 'REGEDIT4'
     echo
@@ -392,6 +399,7 @@ harness_reg_set() {
 
 # harness_reg_add NAME TYPE DATA: one value of any type (wine reg add).
 harness_reg_add() {
+  HARNESS_REG_TOUCHED=1
   wine reg add "$HARNESS_REG_KEY" /v "$1" /t "$2" /d "$3" /f >"$HARNESS_TMP/reg.txt" 2>&1 </dev/null
 }
 

@@ -20,6 +20,7 @@
 #include "QuoteText.h"
 #include "SceneLayout.h"
 #include "SoftRender.h"
+#include "cupid/Preview.h"
 
 namespace assetgen {
 namespace {
@@ -406,7 +407,7 @@ bool FontSheet(const ContentSet& c, const std::string& dir) {
 
 bool WritePreview(const ContentSet& content, const std::string& dir) {
     return TextureSheet(content, dir) && MeshSheet(content, dir) && SceneSheets(content, dir) && PathSheet(dir) &&
-           HostSheet(content, dir) && FontSheet(content, dir);
+           HostSheet(content, dir) && FontSheet(content, dir) && cupid::WriteCupidPreviewSheets(dir);
 }
 
 }  // namespace assetgen
