@@ -1,6 +1,7 @@
 #include "CupidAssets.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "CupidBody.h"
 #include "Heart.h"
@@ -8,6 +9,8 @@
 
 namespace assetgen::cupid {
 namespace {
+
+constexpr float kLinkArrowSlim = 0.6f;
 
 // Cloth and feathers ripple a little; the ripple is whole cycles over each
 // animation and vanishes at its ends, so the passes join without a jump.
@@ -64,8 +67,11 @@ std::vector<Vec3> PlaceArrow(const MeshData& arrow, const PosedFigure& fig) {
     const Vec3 side = Normalize(Cross(upHint, dir));
     const Vec3 up = Cross(dir, side);
     const Vec3 origin = fig.arrowReleased ? kReleasePoint : fig.arrowTail - dir * zmin;
+    // Slimmer across than the flying arrow (its vanes would hide his face at
+    // full draw), the same length, so it still leaves from the release point.
+    const float slim = fig.arrowReleased ? 1.f : kLinkArrowSlim;
     std::vector<Vec3> out;
-    for (const Vec3& q : arrow.frames[0]) out.push_back(origin + side * q.x + up * q.y + dir * q.z);
+    for (const Vec3& q : arrow.frames[0]) out.push_back(origin + side * (q.x * slim) + up * (q.y * slim) + dir * q.z);
     return out;
 }
 
@@ -133,7 +139,7 @@ CupidContent BuildCupidContent(const MeshData* arrow) {
         m = TopologyOnly(body.topo);
         const int frames = AnimFrames(a);
         for (int f = 0; f < frames; ++f) m.frames.push_back(BakeFrame(body, PoseFigure(AnimParams(a, float(f))), f, frames));
-        PadMesh(m, kCupidCounts);
+        if (!PadMesh(m, kCupidCounts)) std::fprintf(stderr, "cupid: %s is over its budget\n", AnimEntryName(a));
     }
     const MeshData standIn = StandInArrow();
     const MeshData& src = arrow && !arrow->frames.empty() ? *arrow : standIn;
@@ -154,7 +160,7 @@ CupidContent BuildCupidContent(const MeshData* arrow) {
     PadMesh(c.arrowLink, {src.VertexCount(), std::max<size_t>(39, c.arrowLink.texCoords.size()), src.corners.size(),
                           src.triangles.size()});
     BuildHeart(c.heart, c.heartTexture);
-    PadMesh(c.heart, kHeartCounts);
+    if (!PadMesh(c.heart, kHeartCounts)) std::fprintf(stderr, "cupid: the heart is over its budget\n");
     return c;
 }
 

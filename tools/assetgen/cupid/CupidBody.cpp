@@ -355,42 +355,49 @@ Vec3 HeadDir(float yaw, float elev) {
 const std::vector<CurlSpot>& CapSpots() {
     static const std::vector<CurlSpot> spots = [] {
         std::vector<CurlSpot> v;
-        const int rings[6] = {13, 12, 11, 9, 5, 1};
-        const float elevs[6] = {0.2f, 0.5f, 0.78f, 1.04f, 1.28f, 1.57f};
+        const int rings[6] = {11, 10, 9, 7, 4, 1};
+        const float elevs[6] = {0.18f, 0.5f, 0.8f, 1.08f, 1.33f, 1.57f};
         for (int r = 0; r < 6; ++r)
             for (int i = 0; i < rings[r]; ++i) {
                 const float yaw = -kPi + (float(i) + 0.5f * float(r & 1)) / float(rings[r]) * 2.f * kPi;
-                v.push_back({yaw, elevs[r] + 0.05f * std::sin(float(i) * 2.3f + float(r)), 0.31f});
+                v.push_back({yaw, elevs[r] + 0.05f * std::sin(float(i) * 2.3f + float(r)), 0.37f});
             }
         return v;
     }();
     return spots;
 }
 
-// Height of the curl field (0 in the gaps, 1 on a curl) and the swirl of its strands.
-float CurlField(float yaw, float elev, float* swirl) {
+// Height of the curl field (0 in the gaps, 1 on a curl); optionally the
+// normal of the nearest curl's dome, its distance from that curl's centre in
+// curl radii and the angle round it.
+float CurlField(float yaw, float elev, Vec3* dome = nullptr, float* radius = nullptr, float* angle = nullptr) {
     const Vec3 d = HeadDir(yaw, elev);
-    float best = 0, second = 0;
-    Vec3 bestDir{};
+    float best = 0, second = 0, bestA = 2.f;
+    Vec3 bestDir{0, 1, 0};
+    float bestSize = 1.f;
     for (const CurlSpot& c : CapSpots()) {
         const Vec3 cd = HeadDir(c.yaw, c.elev);
         const float a = std::acos(std::clamp(Dot(d, cd), -1.f, 1.f)) / c.size;
         const float h = a < 1.f ? std::sqrt(1.f - a * a) : 0.f;
-        if (h > best) {
+        if (h > best || (best == 0.f && a < bestA)) {
             second = best;
             best = h;
+            bestA = a;
             bestDir = cd;
+            bestSize = c.size;
         } else if (h > second) {
             second = h;
         }
     }
-    if (swirl) {
-        // Angle round the curl's centre in the tangent plane, wound into a spiral.
-        const Vec3 t1 = Normalize(Cross(bestDir, Vec3{0, 1, 0.001f}));
+    if (dome) {
+        const Vec3 t1 = Normalize(Cross(bestDir, Vec3{0.001f, 1.f, 0.002f}));
         const Vec3 t2 = Cross(bestDir, t1);
-        const Vec3 off = d - bestDir * Dot(d, bestDir);
-        const float ang = std::atan2(Dot(off, t2), Dot(off, t1));
-        *swirl = std::sin(ang * 2.f + Length(off) * 38.f);
+        const Vec3 off = (d - bestDir * Dot(d, bestDir)) * (1.f / std::sin(bestSize));
+        const float a = Dot(off, t1), b = Dot(off, t2);
+        const float r2 = std::min(a * a + b * b, 1.f);
+        *dome = Normalize(t1 * a + t2 * b + bestDir * std::sqrt(1.f - r2));
+        if (radius) *radius = std::sqrt(r2);
+        if (angle) *angle = std::atan2(b, a);
     }
     return Clamp01(best - 0.35f * second);
 }
@@ -401,35 +408,40 @@ Vec3 CapPoint(float u, float v) {
     const float yaw = -kPi + 2.f * kPi * u;
     const float elev = Mix(CapEdge(yaw), kPi * 0.5f, v);
     const Vec3 skull = HeadPoint(u, (elev + kPi * 0.5f) / kPi);
-    const float f = CurlField(yaw, elev, nullptr);
-    const float lift = SmoothStep(0.f, 0.3f, v) * (0.06f + 0.17f * f) + 0.015f;
+    const float f = CurlField(yaw, elev);
+    const float lift = SmoothStep(0.f, 0.3f, v) * (0.05f + 0.2f * f) + 0.015f;
     return kHeadCentre + (skull - kHeadCentre) * (1.f + lift);
 }
 
 Rgba CapPaint(const Texel& t) {
     const float yaw = -kPi + 2.f * kPi * t.u;
     const float elev = Mix(CapEdge(yaw), kPi * 0.5f, t.v);
-    float swirl = 0;
-    const float f = CurlField(yaw, elev, &swirl);
-    const float ao = Occlusion(t.p, t.n, kPHead) * Mix(0.45f, 1.f, SmoothStep(0.f, 0.5f, f));
-    return HairColour(t.p, t.n, ao, Clamp01(f * 1.2f) * 1.6f - 0.6f + 0.35f * swirl * f);
+    Vec3 dome;
+    float r = 1.f, ang = 0.f;
+    CurlField(yaw, elev, &dome, &r, &ang);
+    // Each curl is lit as a little dome, its strands wound round its centre,
+    // with deep shade where curls meet.
+    const Vec3 n = Normalize(dome * 0.7f + t.n * 0.3f);
+    const float strands = 0.5f + 0.5f * std::sin(r * 17.f - ang * 2.f);
+    const float gap = SmoothStep(0.55f, 1.0f, r);
+    const float ao = Occlusion(t.p, t.n, kPHead) * (1.f - 0.55f * gap);
+    return HairColour(t.p, n, ao, (1.f - gap) * 1.2f - 0.45f + 0.35f * (strands - 0.5f));
 }
 
 void AddCurls(CTopology& topo) {
     SurfaceDef cap;
     cap.at = CapPoint;
-    cap.nu = 24;
-    cap.nv = 8;
+    cap.nu = 27;
+    cap.nv = 9;
     cap.poleEnd = true;
     cap.island = kCapIsland;
     cap.bones = {kHead};
     cap.paint = CapPaint;
     topo.Add(cap);
-    // Loose ringlets over the forehead, at the temples and the nape.
+    // Loose ringlets over the forehead and at the temples.
     std::vector<CurlSpot> spots;
     for (float yaw : {-0.36f, 0.02f, 0.4f}) spots.push_back({yaw, CapEdge(yaw) + 0.12f, 0.13f});
     for (float yaw : {-1.25f, 1.25f}) spots.push_back({yaw, CapEdge(yaw) + 0.12f, 0.12f});
-    for (float yaw : {-2.75f, 2.75f}) spots.push_back({yaw, CapEdge(yaw) + 0.15f, 0.13f});
     uint32_t seed = 1;
     for (const CurlSpot& cs : spots) {
         const float u = (cs.yaw + kPi) / (2.f * kPi), v = (cs.elev + kPi * 0.5f) / kPi;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "../ArrowArt.h"
 #include "Poses.h"
 
 namespace assetgen::cupid {
@@ -210,12 +211,22 @@ bool WriteCupidPreview(const CupidContent& c, const Image* arrowTexture, const s
                 Draw(fr, v, c.heart.frames[size_t(frames[k])], c.heart, &hs, nullptr);
                 Blit(sheet, w * 3, fr, k * w, r * h, ss);
             }
-        ok = ok && WritePng(dir + "/heart.png", w * 3, h * 2, 3, sheet.data());
+        ok = ok && WritePng(dir + "/cupid_heart.png", w * 3, h * 2, 3, sheet.data());
     }
-    ok = ok && WritePng(dir + "/kupidon_dif.png", c.atlas.nWidth, c.atlas.nHeight, 4, c.atlas.pixels.data());
-    ok = ok && WritePng(dir + "/heart_tex.png", c.heartTexture.nWidth, c.heartTexture.nHeight, 3,
+    ok = ok && WritePng(dir + "/cupid_atlas.png", c.atlas.nWidth, c.atlas.nHeight, 4, c.atlas.pixels.data());
+    ok = ok && WritePng(dir + "/cupid_heart_texture.png", c.heartTexture.nWidth, c.heartTexture.nHeight, 3,
                         c.heartTexture.pixels.data());
     return ok;
+}
+
+}  // namespace assetgen::cupid
+
+namespace assetgen::cupid {
+
+bool WriteCupidPreviewSheets(const std::string& dir) {
+    const MeshData arrow = BuildArrowMesh();
+    const Image arrowTexture = BuildArrowTexture();
+    return WriteCupidPreview(BuildCupidContent(&arrow), &arrowTexture, dir);
 }
 
 }  // namespace assetgen::cupid

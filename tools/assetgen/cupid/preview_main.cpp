@@ -10,8 +10,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     mkdir(argv[1], 0755);
-    const assetgen::cupid::CupidContent c = assetgen::cupid::BuildCupidContent(nullptr);
-    if (!assetgen::cupid::WriteCupidPreview(c, nullptr, argv[1])) {
+    if (!assetgen::cupid::WriteCupidPreviewSheets(argv[1])) {
         std::fprintf(stderr, "cupid_preview: cannot write into %s\n", argv[1]);
         return 1;
     }
