@@ -48,12 +48,20 @@ public:
 
 private:
     static constexpr int kHashBits = 17;
+    static constexpr int kHash3Bits = 15;
     static constexpr uint32_t kChainMask = 0xFFFFF;
 
+    // Chains link positions with equal 4-byte hashes; 3-byte matches come
+    // from the most recent position with the same three bytes.
+    uint32_t Hash4(size_t nPos) const {
+        const uint8_t* p = m_pData + nPos;
+        const uint32_t v = uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+        return (v * 2654435761u) >> (32 - kHashBits);
+    }
     uint32_t Hash3(size_t nPos) const {
         const uint8_t* p = m_pData + nPos;
         const uint32_t v = uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16);
-        return (v * 2654435761u) >> (32 - kHashBits);
+        return (v * 2246822519u) >> (32 - kHash3Bits);
     }
 
     const uint8_t* m_pData;
@@ -61,7 +69,8 @@ private:
     int m_nChainDepth;
     uint32_t m_nNiceLength;
     size_t m_nInserted = 0;
-    std::vector<uint32_t> m_head;   // hash -> position + 1 (0 = none)
+    std::vector<uint32_t> m_head;   // 4-byte hash -> position + 1 (0 = none)
+    std::vector<uint32_t> m_head3;  // 3-byte hash -> position + 1
     std::vector<uint32_t> m_chain;  // position & kChainMask -> previous position + 1
     std::vector<uint32_t> m_head2;  // 2-byte value -> position + 1
 };

@@ -57,7 +57,7 @@ private:
     void ParseLz(size_t nBegin, size_t nChunkEnd, size_t nEnd, RepState& rep, LzBlock& block);
     Candidate BestAt(size_t nPos, size_t nEnd, const RepState& rep, const Prices& prices) const;
     void AnalyzeAudio(size_t nBegin, size_t nEnd, int nChannels, AudioBlock& block) const;
-    int GuessAudioChannels(size_t nBegin, size_t nEnd, double& dBitsPerByte) const;
+    int GuessAudioChannels(size_t nBegin, size_t nEnd, double& dDeltaBits, double& dByteBits) const;
     uint64_t CostOfLz(LzBlock& block, bool& bReuse) const;
     uint64_t CostOfAudio(AudioBlock& block, bool& bReuse) const;
     void EmitEscape(CBitWriter& out) const;
