@@ -48,7 +48,7 @@ float Occlusion(Vec3 p, Vec3 n, int part) {
 
 const Rgba kSkinLit = Hex(0xFFE3CF), kSkinShade = Hex(0xD9968C);
 const Rgba kBlush = Hex(0xF7A19A);
-const Rgba kHairLit = Hex(0xFFE08C), kHairShade = Hex(0xC48A3C), kHairDeep = Hex(0x93602A);
+const Rgba kHairLit = Hex(0xFFE394), kHairShade = Hex(0xD29A48), kHairDeep = Hex(0x9C6A30);
 const Rgba kFeatherLit = Hex(0xFFFDF8), kFeatherShade = Hex(0xB9B3CF);
 const Rgba kClothLit = Hex(0xFFFFFC), kClothShade = Hex(0xB8B4CB);
 const Rgba kGoldLit = Hex(0xFFE08A), kGoldShade = Hex(0x9A5F12);
@@ -240,7 +240,6 @@ const Island kCapIsland{352, 144, 156, 140};
 const Island kPrimaryIsland{312, 292, 44, 216};
 const Island kSecondaryIsland{364, 292, 44, 180};
 const Island kCovertIsland{416, 292, 40, 104};
-const Island kLesserIsland{416, 404, 40, 56};
 const Island kWingArmIsland{252, 152, 96, 56};
 const Island kBowIsland{464, 292, 40, 216};
 const Island kStringIsland{180, 224, 16, 16};
@@ -355,12 +354,12 @@ Vec3 HeadDir(float yaw, float elev) {
 const std::vector<CurlSpot>& CapSpots() {
     static const std::vector<CurlSpot> spots = [] {
         std::vector<CurlSpot> v;
-        const int rings[6] = {11, 10, 9, 7, 4, 1};
+        const int rings[6] = {14, 13, 12, 10, 6, 1};
         const float elevs[6] = {0.18f, 0.5f, 0.8f, 1.08f, 1.33f, 1.57f};
         for (int r = 0; r < 6; ++r)
             for (int i = 0; i < rings[r]; ++i) {
                 const float yaw = -kPi + (float(i) + 0.5f * float(r & 1)) / float(rings[r]) * 2.f * kPi;
-                v.push_back({yaw, elevs[r] + 0.05f * std::sin(float(i) * 2.3f + float(r)), 0.37f});
+                v.push_back({yaw, elevs[r] + 0.05f * std::sin(float(i) * 2.3f + float(r)), 0.3f});
             }
         return v;
     }();
@@ -421,17 +420,17 @@ Rgba CapPaint(const Texel& t) {
     CurlField(yaw, elev, &dome, &r, &ang);
     // Each curl is lit as a little dome, its strands wound round its centre,
     // with deep shade where curls meet.
-    const Vec3 n = Normalize(dome * 0.7f + t.n * 0.3f);
+    const Vec3 n = Normalize(dome * 0.85f + t.n * 0.15f);
     const float strands = 0.5f + 0.5f * std::sin(r * 17.f - ang * 2.f);
     const float gap = SmoothStep(0.55f, 1.0f, r);
-    const float ao = Occlusion(t.p, t.n, kPHead) * (1.f - 0.55f * gap);
+    const float ao = Occlusion(t.p, t.n, kPHead) * (1.f - 0.7f * gap);
     return HairColour(t.p, n, ao, (1.f - gap) * 1.2f - 0.45f + 0.35f * (strands - 0.5f));
 }
 
 void AddCurls(CTopology& topo) {
     SurfaceDef cap;
     cap.at = CapPoint;
-    cap.nu = 27;
+    cap.nu = 25;
     cap.nv = 9;
     cap.poleEnd = true;
     cap.island = kCapIsland;
@@ -440,8 +439,8 @@ void AddCurls(CTopology& topo) {
     topo.Add(cap);
     // Loose ringlets over the forehead and at the temples.
     std::vector<CurlSpot> spots;
-    for (float yaw : {-0.36f, 0.02f, 0.4f}) spots.push_back({yaw, CapEdge(yaw) + 0.12f, 0.13f});
-    for (float yaw : {-1.25f, 1.25f}) spots.push_back({yaw, CapEdge(yaw) + 0.12f, 0.12f});
+    for (float yaw : {-0.4f, -0.13f, 0.14f, 0.41f}) spots.push_back({yaw, CapEdge(yaw) + 0.1f, 0.1f});
+    for (float yaw : {-1.25f, 1.25f}) spots.push_back({yaw, CapEdge(yaw) + 0.1f, 0.11f});
     uint32_t seed = 1;
     for (const CurlSpot& cs : spots) {
         const float u = (cs.yaw + kPi) / (2.f * kPi), v = (cs.elev + kPi * 0.5f) / kPi;

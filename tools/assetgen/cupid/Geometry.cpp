@@ -217,7 +217,8 @@ Vec3 TubePoint(const Tube& tube, float u, float v) {
         s = (body1 > body0) ? (v - body0) / (body1 - body0) : 0.f;
     }
     const TubeFrame f = TubeFrameAt(tube, s);
-    float k = tube.bulge ? tube.bulge(std::fmod(theta - tube.theta0 + tube.theta0, 2.f * kPi), s) : 1.f;
+    // The bulge sees the angle from the section's normal (0 = towards refN).
+    const float k = tube.bulge ? tube.bulge(std::fmod(theta, 2.f * kPi), s) : 1.f;
     const float ct = std::cos(theta), sn = std::sin(theta);
     const Vec3 radial = f.n * (ct * f.rn * k) + f.b * (sn * f.rb * k);
     const float endR = std::min(f.rn, f.rb) * k;

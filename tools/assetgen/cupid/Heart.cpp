@@ -40,12 +40,6 @@ Vec3 HeartPoint(float u, float v) {
     return p * kHeartScale;
 }
 
-Vec3 HeartNormal(Vec3 p) {
-    // The field's gradient is degenerate in the cleft; the parametric normal is used there.
-    (void)p;
-    return {};
-}
-
 }  // namespace
 
 float HeartBeatScale(int frame) {
@@ -55,7 +49,6 @@ float HeartBeatScale(int frame) {
 }
 
 void BuildHeart(MeshData& mesh, Image& texture) {
-    (void)HeartNormal;
     CTopology topo;
     topo.atlasSize = 64;
     SurfaceDef s;
@@ -78,9 +71,12 @@ void BuildHeart(MeshData& mesh, Image& texture) {
         c = AddRgb(c, Hex(0xFFFFFF), spec * 0.9f + sheen * 0.18f);
         const float rim = std::pow(Clamp01(1.f - std::fabs(Dot(n, Vec3{-1, 0, 0}))), 3.f);
         c = AddRgb(c, Hex(0xFF8FA6), rim * 0.25f);
-        // Second highlight on the other lobe.
-        const Vec3 l2 = Normalize(Vec3{0.6f, 0.6f, 0.5f});
-        c = AddRgb(c, Hex(0xFFD6DE), std::pow(Clamp01(Dot(n, l2)), 30.f) * 0.5f);
+        // It spins, so both broad faces carry a window-like highlight on a lobe.
+        for (float side : {-1.f, 1.f}) {
+            const Vec3 l2 = Normalize(Vec3{-0.35f * side, 0.55f, 0.75f * side});
+            c = AddRgb(c, Hex(0xFFE4EA), std::pow(Clamp01(Dot(n, l2)), 36.f) * 0.85f);
+            c = AddRgb(c, Hex(0xFF9FB2), std::pow(Clamp01(Dot(n, l2)), 5.f) * 0.12f);
+        }
         return c;
     };
     topo.Add(s);
