@@ -155,7 +155,7 @@ bool LoadScene(const ContentSet& c, SceneAssets& a) {
 }
 
 // One frame of the scene as the saver draws it, with the heart and the quote
-// where the nominal flight puts them (the cupid and heart are stand-ins).
+// where the nominal flight puts them (the cupid as he first looks, facing -x).
 Image RenderScene(const SceneAssets& a, const CameraKey& key, int w, int h, int actionPath, float seconds, int quote) {
     CSoftRenderer r(w, h);
     r.Clear(Rgb(0, 0, 0));
@@ -260,12 +260,15 @@ void Line(CCanvas& c, float x0, float y0, float x1, float y1, float r, Color col
 bool PathSheet(const std::string& dir) {
     const int panel = 330;
     CSheet sheet(5 * (panel + 12) + 12, 3 * (panel + 34) + 12);
-    // World x from -85 to 35 across, z from -60 to 60 up the panel; y as colour.
+    bool action = false;
+    // Action paths: world x from -85 to 35 across, z from -60 to 60 up the
+    // panel. Idle paths: 50 units around the cupid.
     auto map = [&](Vec3 p, float ox, float oy) {
-        return Vec2{ox + (p.x + 85.f) / 120.f * panel, oy + (60.f - p.z) / 120.f * panel};
+        const float cx = action ? -25.f : kCupidPosition.x, span = action ? 120.f : 50.f;
+        return Vec2{ox + (p.x - cx + span / 2) / span * panel, oy + (span / 2 - p.z) / span * panel};
     };
     for (int n = 0; n < 15; ++n) {
-        const bool action = n >= 10;
+        action = n >= 10;
         const std::vector<CameraKey> keys = action ? BuildActionPath(n - 10) : BuildIdlePath(n);
         const float ox = 12.f + (n % 5) * (panel + 12), oy = 12.f + (n / 5) * (panel + 34);
         for (int y = 0; y < panel; ++y)
@@ -286,7 +289,7 @@ bool PathSheet(const std::string& dir) {
             Line(sheet.Canvas(), a.x, a.y, b.x, b.y, 1.f, MixColor(Rgb(120, 220, 255), Rgb(255, 255, 255), t));
         }
         const std::string name = action ? "camera_action_" + std::to_string(n - 9) : "camera_idle_" + std::to_string(n + 1);
-        sheet.Label(name + " (top view)", ox, oy + panel + 22);
+        sheet.Label(name + (action ? " (top view, 120 units)" : " (top view, 50 units)"), ox, oy + panel + 22);
     }
     return sheet.Save(dir + "/paths_top.png");
 }
@@ -313,8 +316,8 @@ bool MeshSheet(const ContentSet& c, const std::string& dir) {
         {"cloud1.MODEL (from below)", &a.clouds[0], &a.cloudTex[0], {{0, 0, 0}, {1.f, 0.6f, 0}}, 0, BlendMode::Alpha},
         {"cloud2.MODEL (looking down)", &a.clouds[1], &a.cloudTex[1], {{0, 0, 0}, {1.f, -0.6f, 0}}, 0, BlendMode::Alpha},
         {"cloud3.MODEL (from below)", &a.clouds[2], &a.cloudTex[2], {{0, 0, 0}, {1.f, 0.8f, 0.2f}}, 0, BlendMode::Alpha},
-        {"kupidon_idle.MODEL (stand-in)", &a.cupid, &a.cupidTex, {{9.f, 3.f, 2.f}, {0, 1.6f, 0}}, 0, BlendMode::Alpha},
-        {"heart.MODEL (stand-in)", &a.heart, &a.heartTex, {{0.4f, 0.5f, -2.6f}, {0, 0, 0}}, 0, BlendMode::Alpha},
+        {"kupidon_idle.MODEL", &a.cupid, &a.cupidTex, {{9.f, 3.f, 2.f}, {0, 1.6f, 0}}, 0, BlendMode::Alpha},
+        {"heart.MODEL", &a.heart, &a.heartTex, {{0.4f, 0.5f, -2.6f}, {0, 0, 0}}, 0, BlendMode::Alpha},
     };
     CSheet sheet(4 * (w + 12) + 12, 3 * (h + 34) + 12);
     for (size_t i = 0; i < sizeof shots / sizeof shots[0]; ++i) {

@@ -135,7 +135,7 @@ Image BuildGlowTexture() {
                              std::exp(-std::fabs(dy) * 26.f) * std::exp(-std::fabs(dx) * 3.5f)) *
                             Clamp01(1 - r) * 0.7f;
         const float core = std::exp(-r * r * 40.f);
-        const float i = Clamp01(fall * 0.75f + spark + core * 0.5f);
+        const float i = Clamp01(fall * 0.5f + spark * 0.8f + core * 0.4f);
         Color col = MixColor(Rgb(200, 90, 130), Rgb(255, 236, 210), Clamp01(i * 1.2f));
         return Scale(col, i);  // additive: black is transparent
     });

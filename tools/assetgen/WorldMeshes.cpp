@@ -74,17 +74,19 @@ MeshData BuildSkyMesh() {
 }
 
 MeshData BuildCloudMesh(int layer) {
-    // A flat cap that bends down to the horizon at its rim, so its edge hides
-    // in the horizon line; the texture is laid flat on it (u along x).
+    // A shallow cone from the zenith (or nadir) down to the horizon: nearly
+    // flat, so the texture laid flat on it (u along x) bends nowhere, and its
+    // rim hides in the horizon line.
     struct Cap {
-        float height, innerRadius, innerHeight, outerRadius, outerHeight, tile;
+        float height, innerRadius, outerRadius, outerHeight, tile;
     };
     const Cap caps[3] = {
-        {26.f, 140.f, 18.f, 285.f, -2.0f, 95.f},    // 1: puffy clouds close above
-        {-34.f, 160.f, -24.f, 290.f, -1.0f, 120.f},  // 2: the sea of clouds below
-        {62.f, 170.f, 44.f, 295.f, -2.5f, 230.f},   // 3: high streaks
+        {26.f, 140.f, 285.f, -2.0f, 95.f},    // 1: soft clouds close above
+        {-34.f, 160.f, 290.f, -1.0f, 120.f},  // 2: the sea of clouds below
+        {62.f, 170.f, 295.f, -2.5f, 230.f},   // 3: high streaks
     };
     const Cap& c = caps[(layer < 1 ? 1 : layer > 3 ? 3 : layer) - 1];
+    const float innerHeight = c.height + (c.outerHeight - c.height) * c.innerRadius / c.outerRadius;
     MeshData m;
     m.frames.resize(1);
     auto add = [&](Vec3 p) { return m.AddCorner(m.AddPosition(p), {0.5f + p.x / c.tile, 0.5f + p.z / c.tile}); };
@@ -93,7 +95,7 @@ MeshData BuildCloudMesh(int layer) {
     const float twist = 0.2f * float(layer);  // the layers' rims do not line up
     for (int i = 0; i < 8; ++i) {
         const float a = twist + 2 * kPi * i / 8;
-        inner.push_back(add({c.innerRadius * std::cos(a), c.innerHeight, c.innerRadius * std::sin(a)}));
+        inner.push_back(add({c.innerRadius * std::cos(a), innerHeight, c.innerRadius * std::sin(a)}));
     }
     for (int i = 0; i < 12; ++i) {
         const float a = twist + 2 * kPi * i / 12;
@@ -143,7 +145,7 @@ MeshData BuildSunMesh() {
 
 MeshData BuildGlowMesh() {
     MeshData m = Quad(1);
-    for (Vec3& p : m.frames[0]) p = p * 0.5f;
+    for (Vec3& p : m.frames[0]) p = p * 0.4f;
     return m;
 }
 
