@@ -244,6 +244,8 @@ const Island kWingArmIsland{252, 152, 96, 56};
 const Island kBowIsland{464, 292, 40, 216};
 const Island kStringIsland{180, 224, 16, 16};
 const Island kKnobIsland{204, 224, 24, 24};
+const Island kThumbIsland{232, 224, 16, 16};
+const Island kSashIsland{188, 108, 152, 24};
 
 enum Part { kPTorso, kPHead, kPArmL, kPArmR, kPLegL, kPLegR, kPDrape, kPCurl, kPWing, kPBow };
 
@@ -430,7 +432,7 @@ Rgba CapPaint(const Texel& t) {
 void AddCurls(CTopology& topo) {
     SurfaceDef cap;
     cap.at = CapPoint;
-    cap.nu = 25;
+    cap.nu = 23;
     cap.nv = 9;
     cap.poleEnd = true;
     cap.island = kCapIsland;
@@ -554,6 +556,28 @@ void AddWing(CTopology& topo, int side) {
     if (side == 0) s.paint = WingArmPaint;
     topo.Add(s);
 }
+// The torso's surface at an angle from the front and a height, pushed out a little.
+Vec3 TorsoAt(const Tube& torso, float angle, float y, float lift) {
+    // Heights of the keys map to the curve parameter piecewise.
+    const size_t n = torso.keys.size();
+    float s = 0.f;
+    for (size_t i = 0; i + 1 < n; ++i)
+        if (y >= torso.keys[i].c.y && y <= torso.keys[i + 1].c.y)
+            s = (float(i) + (y - torso.keys[i].c.y) / (torso.keys[i + 1].c.y - torso.keys[i].c.y)) / float(n - 1);
+    const float v = torso.capStart + s * (1.f - torso.capStart - torso.capEnd);
+    float u = (angle - torso.theta0) / (2.f * kPi);
+    u -= std::floor(u);
+    const Vec3 p = TubePoint(torso, u, v);
+    const Vec3 c = TubeFrameAt(torso, s).c;
+    return p + Normalize(Vec3{p.x - c.x, 0.f, p.z - c.z}) * lift;
+}
+
+Vec3 SashPoint(const Tube& torso, float u, float v) {
+    const float a = 2.f * kPi * u;  // from the front, towards his right
+    const float y = 0.3f + 0.4f * std::sin(a) + (v - 0.5f) * 0.15f;
+    return TorsoAt(torso, a, y, 0.035f);
+}
+
 }  // namespace
 
 CupidBody BuildCupidBody() {
@@ -576,7 +600,7 @@ CupidBody BuildCupidBody() {
         SurfaceDef s;
         s.at = [torso](float u, float v) { return TubePoint(torso, u, v); };
         s.nu = 16;
-        s.nv = 12;
+        s.nv = 11;
         s.poleStart = s.poleEnd = true;
         s.island = kTorsoIsland;
         s.bones = {kRoot, kSpine, kNeck};
@@ -594,7 +618,7 @@ CupidBody BuildCupidBody() {
         SurfaceDef s;
         s.at = HeadPoint;
         s.nu = 20;
-        s.nv = 15;
+        s.nv = 14;
         s.poleStart = s.poleEnd = true;
         s.island = kHeadIsland;
         s.bones = {kHead};
@@ -620,6 +644,26 @@ CupidBody BuildCupidBody() {
         };
         armFirst[side] = topo.Add(s);
         armLast[side] = topo.rest.size();
+        // A thumb on the front edge of each hand.
+        {
+            const float zs = side == 0 ? 1.f : -1.f;
+            Tube tt;
+            tt.keys = {{{-0.06f, -0.12f, -0.745f * zs}, 0.04f, 0.04f},
+                       {{-0.105f, -0.185f, -0.725f * zs}, 0.036f, 0.034f},
+                       {{-0.12f, -0.235f, -0.715f * zs}, 0.03f, 0.028f}};
+            tt.refN = {0, 0, 1};
+            tt.capStart = 0.2f;
+            tt.capEnd = 0.3f;
+            SurfaceDef th;
+            th.at = [tt](float u, float v) { return TubePoint(tt, u, v); };
+            th.nu = 5;
+            th.nv = 4;
+            th.poleStart = th.poleEnd = true;
+            th.island = kThumbIsland;
+            th.bones = {up + 1, up + 2};
+            if (side == 0) th.paint = [](const Texel& t) { return Skin(t, kPArmL, 0.35f); };
+            topo.Add(th);
+        }
 
         SurfaceDef l;
         const Tube lt = legT[side];
@@ -667,6 +711,23 @@ CupidBody BuildCupidBody() {
         };
         topo.Add(s);
     }
+    // A sash from his left hip across the chest to under his right arm.
+    {
+        SurfaceDef s;
+        s.at = [torso](float u, float v) { return SashPoint(torso, u, v); };
+        s.nu = 15;
+        s.nv = 1;
+        s.island = kSashIsland;
+        s.bones = {kRoot, kSpine};
+        s.paint = [](const Texel& t) {
+            const float ao = Occlusion(t.p, t.n, kPTorso);
+            Rgba c = Shade(kClothLit, kClothShade, t.n, ao, 0.2f, 10.f, 1.f);
+            const float edge = SmoothStep(0.78f, 0.9f, std::fabs(t.v - 0.5f) * 2.f);
+            c = MixRgba(c, GoldPaint(t.n, 0.4f, ao), edge);
+            return c;
+        };
+        topo.Add(s);
+    }
     body.nBodyEnd = topo.rest.size();
     // Bow (rigid in the bow frame) and its string.
     {
@@ -682,7 +743,7 @@ CupidBody BuildCupidBody() {
             return c + n * (std::cos(th) * r) + b * (std::sin(th) * r * 0.8f);
         };
         s.nu = 5;
-        s.nv = 18;
+        s.nv = 16;
         s.island = kBowIsland;
         s.kind = RigKind::kBow;
         s.rig = [](VertexRig& r, Vec3 p, float, float) { r.local = p; };
