@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# The mode list of the configuration dialog on a display without any
+# 1024-wide mode: nothing is selected when no mode is stored (or the stored
+# index is out of range), the record keeps its size, and a chosen mode is
+# stored as its index and gives Width, Height and BitCount at the next opening.
+set -u
+HARNESS_SCREEN=800x600x24
+source "$(dirname "$0")/harness.sh"
+source "$(dirname "$0")/test_config_common.bash"
+harness_begin
+
+harness_reg_clear
+start_config || harness_finish
+items=$(grep '^item id=1011 ' <<<"$LIST")
+echo "$items"
+harness_check "the list offers the 800 x 600 display" grep -q 'text="800 x 600 32 bits"' <<<"$items"
+harness_check "no 1024-wide mode on this display" bash -c '! grep -q "text=\"1024 x" <<<"$1"' _ "$items"
+expect_fld 1011 sel -1 "no 1024-wide 32-bit mode: nothing selected"
+probe click "$CONFIG_TITLE" 1 >/dev/null
+expect_ended "OK"
+expect_eq "no choice is stored as -1" "$(harness_reg_query m_nSelectedMode)" 0xffffffff
+expect_eq "the record keeps the default size" \
+  "$(harness_reg_query Width) $(harness_reg_query Height) $(harness_reg_query BitCount)" "0x320 0x258 0x20"
+
+# A stored index past the end of the list selects nothing either, and the
+# stored size stays as it is.
+harness_reg_set m_nSelectedMode=7 Width=1234 Height=999 BitCount=16 FSAA=3
+start_config || harness_finish
+expect_fld 1011 sel -1 "an index past the list selects nothing"
+probe click "$CONFIG_TITLE" 1012 >/dev/null   # desktop settings off: the list can be used
+refresh
+expect_fld 1011 enabled 1 "mode list enabled"
+index=$(grep -m1 'text="800 x 600 32 bits"' <<<"$LIST" | sed 's/.*index=\([0-9]*\).*/\1/')
+probe select "$CONFIG_TITLE" 1011 "$index" >/dev/null
+refresh
+expect_fld 1011 sel "$index" "800 x 600 32 bits chosen"
+probe click "$CONFIG_TITLE" 1 >/dev/null
+expect_ended "OK"
+expect_eq "the chosen index is stored" "$(harness_reg_query m_nSelectedMode)" "$(printf '0x%x' "$index")"
+expect_eq "choosing a mode leaves the size until the next opening" \
+  "$(harness_reg_query Width) $(harness_reg_query Height) $(harness_reg_query BitCount)" "0x4d2 0x3e7 0x10"
+expect_eq "FSAA is 0 whenever the dialog opened" "$(harness_reg_query FSAA)" 0x0
+
+# The next opening applies the stored mode to the record.
+start_config || harness_finish
+expect_fld 1011 sel "$index" "stored mode selected"
+probe click "$CONFIG_TITLE" 1 >/dev/null
+expect_ended "OK"
+expect_eq "Width, Height and BitCount follow the mode" \
+  "$(harness_reg_query Width) $(harness_reg_query Height) $(harness_reg_query BitCount)" "0x320 0x258 0x20"
+
+harness_finish
