@@ -9,6 +9,9 @@ constexpr int kAtlas = 512;
 
 // ---- occlusion from the other parts -------------------------------------
 
+enum Part { kPTorso, kPHead, kPArmL, kPArmR, kPLegL, kPLegR, kPDrape, kPCurl, kPWing, kPBow };
+constexpr int kFilletParts = kPLegR;  // the skin parts that blend into each other
+
 struct Blob {
     Vec3 a, b;
     float ra, rb;
@@ -42,6 +45,35 @@ float Occlusion(Vec3 p, Vec3 n, int part) {
         occ += std::max(0.f, d - sd) / float(1 << k);
     }
     return Clamp01(1.f - occ * 3.2f);
+}
+
+// Where two body parts meet, each swells a little towards the other, as a
+// smooth union of the two shapes would: soft baby creases instead of seams.
+using SurfaceFn = std::function<Vec3(float, float)>;
+SurfaceFn Filleted(SurfaceFn f, int part) {
+    return [f, part](float u, float v) {
+        const Vec3 p = f(u, v);
+        constexpr float k = 0.16f;
+        float d = 1e9f;
+        for (const Blob& b : Blobs())
+            if (b.nPart != part && b.nPart <= kFilletParts) d = std::min(d, SdBlob(b, p));
+        if (d < -0.5f * k || d >= k) return p;
+        // Outwards is away from the part's own axis.
+        Vec3 n = SurfaceNormal(f, u, v, false), axis = p;
+        float own = 1e9f;
+        for (const Blob& b : Blobs()) {
+            if (b.nPart != part) continue;
+            const Vec3 ab = b.b - b.a;
+            const float t = std::clamp(Dot(p - b.a, ab) / std::max(Dot(ab, ab), 1e-6f), 0.f, 1.f);
+            const float sd = SdBlob(b, p);
+            if (sd < own) own = sd, axis = b.a + ab * t;
+        }
+        if (Dot(n, p - axis) < 0.f) n = n * -1.f;
+        // Inside the other part the swell fades out again, so it stays continuous.
+        const float h = d >= 0.f ? (k - d) / k : 1.f;
+        const float fade = d >= 0.f ? 1.f : SmoothStep(-0.5f * k, 0.f, d);
+        return p + n * (h * h * k * 0.25f * fade);
+    };
 }
 
 // ---- palette --------------------------------------------------------------
@@ -247,7 +279,6 @@ const Island kKnobIsland{204, 224, 24, 24};
 const Island kThumbIsland{232, 224, 16, 16};
 const Island kSashIsland{188, 108, 152, 24};
 
-enum Part { kPTorso, kPHead, kPArmL, kPArmR, kPLegL, kPLegR, kPDrape, kPCurl, kPWing, kPBow };
 
 // ---- body surfaces ---------------------------------------------------------
 
@@ -598,7 +629,7 @@ CupidBody BuildCupidBody() {
     // Torso.
     {
         SurfaceDef s;
-        s.at = [torso](float u, float v) { return TubePoint(torso, u, v); };
+        s.at = Filleted([torso](float u, float v) { return TubePoint(torso, u, v); }, kPTorso);
         s.nu = 16;
         s.nv = 11;
         s.poleStart = s.poleEnd = true;
@@ -630,7 +661,7 @@ CupidBody BuildCupidBody() {
     for (int side = 0; side < 2; ++side) {
         SurfaceDef s;
         const Tube at = armT[side];
-        s.at = [at](float u, float v) { return TubePoint(at, u, v); };
+        s.at = Filleted([at](float u, float v) { return TubePoint(at, u, v); }, kPArmL + side);
         s.nu = 8;
         s.nv = 13;
         s.poleStart = s.poleEnd = true;
@@ -667,7 +698,7 @@ CupidBody BuildCupidBody() {
 
         SurfaceDef l;
         const Tube lt = legT[side];
-        l.at = [lt](float u, float v) { return TubePoint(lt, u, v); };
+        l.at = Filleted([lt](float u, float v) { return TubePoint(lt, u, v); }, kPLegL + side);
         l.nu = 8;
         l.nv = 14;
         l.poleStart = l.poleEnd = true;
