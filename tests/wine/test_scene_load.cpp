@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "scene/Cordelune.h"
+#include "scene/SceneVertex.h"
 #include "test_scene_rig.h"
 
 namespace {
@@ -154,6 +155,50 @@ TEST_F(SceneLoadTest, EverythingLoadsWithTheRealContent) {
     EXPECT_EQ(nPlaying, 1);
     EXPECT_TRUE(scene.m_Cupid.IsLoaded() && scene.m_Heart.IsLoaded() && scene.m_Sun.IsLoaded());
     for (const CParticleSystem& ambient : scene.m_Ambient) EXPECT_TRUE(ambient.IsLoaded());
+}
+
+TEST_F(SceneLoadTest, AssetsLoadInTheirOrder) {
+    for (const char* psz : kPathEntries)
+        if (!MediaEntryExists(psz)) GTEST_SKIP() << "the media archive of this build holds no scene content";
+    ASSERT_EQ(scene.LoadWith(&device, &app), 0);
+    // Vertex buffers tell the objects apart: 20 bytes a mesh corner, 96 a
+    // particle or text cell.
+    std::vector<uint64_t> sizes;
+    for (const CFakeCall* pCall : device.CallsNamed("CreateVertexBuffer")) sizes.push_back(pCall->Arg(0));
+    const uint64_t nCupid = scene.m_Cupid.m_Body[0].m_Mesh.CornerCount() * 20;
+    const std::vector<uint64_t> expected = {
+        80,                                                     // the cross-fade quad
+        scene.m_Sky.m_Mesh.CornerCount() * 20,                  // sky
+        scene.m_Clouds[0].m_Mesh.CornerCount() * 20,            // clouds 1, 2, 3
+        scene.m_Clouds[1].m_Mesh.CornerCount() * 20,
+        scene.m_Clouds[2].m_Mesh.CornerCount() * 20,
+        scene.m_Sun.m_Mesh.CornerCount() * 20,                  // sun
+        nCupid, nCupid, nCupid, nCupid,                         // idle, second idle, alert, shot
+        scene.m_Cupid.m_BowArrow.m_Mesh.CornerCount() * 20,
+        scene.m_Cupid.m_FlyingArrow.m_Mesh.CornerCount() * 20,
+        scene.m_Cupid.m_Glow.m_Mesh.CornerCount() * 20,
+        15 * 96, 15 * 96, 40 * 96,                              // petals, chamomile, arrow trail
+        scene.m_Heart.m_Mesh.m_Mesh.CornerCount() * 20,         // heart
+        40 * 96, 62 * 6 * 96,                                   // its petals and its text
+        160 * 96, 160 * 96, 160 * 96, 160 * 96, 160 * 96};      // ambient 1, 2, 3, 4, 6
+    EXPECT_EQ(sizes, expected);
+    // The text grid's buffer is dynamic in the default pool; the rest is managed.
+    const std::vector<const CFakeCall*> vbs = device.CallsNamed("CreateVertexBuffer");
+    ASSERT_EQ(vbs.size(), expected.size());
+    EXPECT_EQ(vbs[18]->Arg(1), uint64_t(D3DUSAGE_DYNAMIC));
+    EXPECT_EQ(vbs[18]->Arg(2), uint64_t(kColorTexVertexFvf));
+    EXPECT_EQ(vbs[18]->Arg(3), uint64_t(D3DPOOL_DEFAULT));
+    EXPECT_EQ(vbs[19]->Arg(1), uint64_t(D3DUSAGE_WRITEONLY));
+    EXPECT_EQ(vbs[19]->Arg(3), uint64_t(D3DPOOL_MANAGED));
+    // Particle and text faces: two triangles of 16-bit indices a quad, 4i, 4i+1, 4i+2, 4i, 4i+2, 4i+3.
+    auto* pFaces = static_cast<CFakeIndexBuffer*>(scene.m_Heart.m_Text.m_FaceBuffer.m_pRenderBuffer);
+    ASSERT_TRUE(pFaces);
+    ASSERT_EQ(pFaces->Data().size(), 62u * 6 * 12);
+    const uint16_t* pi = reinterpret_cast<const uint16_t*>(pFaces->Data().data());
+    EXPECT_EQ(std::vector<uint16_t>(pi + 6 * 371, pi + 6 * 372),
+              (std::vector<uint16_t>{1484, 1485, 1486, 1484, 1486, 1487}));
+    EXPECT_EQ(scene.m_Sun.m_Playback.nStepInterval, 60u);
+    EXPECT_TRUE(scene.m_Sun.m_Playback.bPlaying);
 }
 
 TEST_F(SceneLoadTest, FreeReleasesEverythingAndCanRepeat) {
