@@ -154,4 +154,17 @@ expect_reg m_nCustomLine1 REG_SZ "$(printf 'k%.0s' $(seq 1 63))"
 expect_reg m_nCustomLine3 REG_SZ "threefour"
 expect_reg m_nCustomLine4 REG_SZ "$(printf 'a%.0s' $(seq 1 40))"
 
+# Pasted text is cut back to 63 characters a line at once.
+start_config || harness_finish
+probe type "$CONFIG_TITLE" 1114 "" >/dev/null
+refresh
+probe clip "$(printf 'p%.0s' $(seq 1 70))" >/dev/null
+mouse_on 1114
+harness_key ctrl+v
+refresh
+expect_eq "a pasted 70-character line shows 63" "$(fld 1114 text)" "$(printf 'p%.0s' $(seq 1 63))"
+probe click "$CONFIG_TITLE" 1 >/dev/null
+expect_ended "OK after pasting"
+expect_reg m_nCustomLine1 REG_SZ "$(printf 'p%.0s' $(seq 1 63))"
+
 harness_finish

@@ -11,6 +11,7 @@
 //   dlgprobe gone TITLE [--wait MS]      status 0 once no such dialog is left
 //   dlgprobe record FILE ARGS...         append the arguments to FILE (a
 //                                        stand-in browser for "Visit...")
+//   dlgprobe clip TEXT                   put TEXT on the clipboard
 //
 // Every report is one line of key=value fields; texts are quoted with \r, \n,
 // \" and \\ escaped. Positions are client pixels (x y w h), the same in dialog
@@ -321,6 +322,23 @@ int RunRecord(int argc, char** argv) {
     return 0;
 }
 
+int RunClip(const char* pszText) {
+    const size_t nSize = std::strlen(pszText) + 1;
+    HGLOBAL hMem = GlobalAlloc(GMEM_MOVEABLE, nSize);
+    if (!hMem) return 1;
+    std::memcpy(GlobalLock(hMem), pszText, nSize);
+    GlobalUnlock(hMem);
+    bool bOk = false;
+    if (OpenClipboard(nullptr)) {
+        EmptyClipboard();
+        bOk = SetClipboardData(CF_TEXT, hMem) != nullptr;
+        CloseClipboard();
+    }
+    if (!bOk) GlobalFree(hMem);
+    std::printf("clip ok=%d\n", bOk ? 1 : 0);
+    return bOk ? 0 : 1;
+}
+
 int WaitOption(int argc, char** argv, int nFirst) {
     for (int i = nFirst; i + 1 < argc; ++i)
         if (!std::strcmp(argv[i], "--wait")) return std::atoi(argv[i + 1]);
@@ -330,7 +348,8 @@ int WaitOption(int argc, char** argv, int nFirst) {
 int Usage() {
     std::fprintf(stderr,
                  "usage: dlgprobe list|click|type|select|key|sysclose|gone TITLE [ARGS] [--wait MS]\n"
-                 "       dlgprobe record FILE ARGS...\n");
+                 "       dlgprobe record FILE ARGS...\n"
+                 "       dlgprobe clip TEXT\n");
     return 2;
 }
 
@@ -341,6 +360,7 @@ int main(int argc, char** argv) {
     if (argc < 3) return Usage();
     const std::string command = argv[1];
     if (command == "record") return RunRecord(argc, argv);
+    if (command == "clip") return RunClip(argv[2]);
     const int nWaitMs = WaitOption(argc, argv, 3);
     if (command == "gone") {
         const DWORD nStart = GetTickCount();
