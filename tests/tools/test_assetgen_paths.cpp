@@ -96,7 +96,7 @@ TEST(AssetgenPaths, ActionPathsFollowTheCupidTheHeartTheArrowAndTheQuote) {
         for (uint32_t k = 81; k < p.KeyCount(); ++k) {
             const float t = k * kKey;
             if (k <= 330) {
-                for (float dy : {-1.f, 1.f, 3.5f}) ASSERT_TRUE(Sees(p, k, Add(kCupid, {0, dy, 0}), 0.02f)) << "cupid, key " << k;
+                for (float dy : {-1.2f, 0.5f, 2.3f}) ASSERT_TRUE(Sees(p, k, Add(kCupid, {0, dy, 0}), 0.02f)) << "cupid, key " << k;
             }
             for (float hit = 7.f; hit <= 12.5f; hit += 0.5f) {
                 const D3DXVECTOR3 heart = Add(kLaunch[n], {0, Rise(t, hit), 0});
@@ -128,7 +128,10 @@ TEST(AssetgenPaths, IdlePathsWanderCloseAroundTheCupid) {
         const CCameraPath p = LoadPath(IdleName(n));
         float nearest = 1e9f, farthest = 0;
         for (uint32_t k = 0; k < p.KeyCount(); ++k) {
-            ASSERT_TRUE(Sees(p, k, {1, 1, 0}, 0.1f)) << "key " << k;
+            // The whole figure, from his feet 1.2 below his placement point to 2.3 above.
+            ASSERT_TRUE(Sees(p, k, {1, -1.2f, 0}, 0.02f)) << "key " << k;
+            ASSERT_TRUE(Sees(p, k, {1, 2.3f, 0}, 0.02f)) << "key " << k;
+            ASSERT_TRUE(Sees(p, k, {1, 0.5f, 0}, 0.25f)) << "near the middle of the frame, key " << k;
             ASSERT_LT(Distance(p.Target(k), kCupid), 5.f);
             nearest = std::min(nearest, Distance(p.Eye(k), kCupid));
             farthest = std::max(farthest, Distance(p.Eye(k), kCupid));

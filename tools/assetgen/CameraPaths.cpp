@@ -21,16 +21,16 @@ struct IdleShot {
 };
 
 const IdleShot kIdleShots[10] = {
-    {150, 230, 9.0f, 8.0f, 2.0f, 1.5f, 1.2f, 1.0f, 0.8f, 0.4f},      // slow orbit in front
-    {200, 160, 16.0f, 7.5f, -1.0f, 0.5f, 1.8f, 1.4f, 0.5f, 0.3f},    // dolly in, looking up
-    {100, 170, 10.0f, 11.0f, -3.0f, 7.0f, 1.0f, 0.8f, 0.0f, 0.0f},   // crane up from below
-    {260, 320, 8.0f, 10.0f, 3.0f, 2.5f, 1.5f, 2.0f, 1.5f, 0.5f},     // past the petals, behind
-    {210, 140, 18.0f, 16.0f, 4.5f, 3.0f, 0.0f, 0.5f, -3.0f, 0.6f},   // wide, over the dusk
-    {170, 215, 5.5f, 6.0f, 1.6f, 1.2f, 1.6f, 1.3f, 0.3f, 0.2f},      // close-up
-    {120, 240, 11.0f, 11.0f, 1.0f, 1.0f, 1.0f, 1.0f, 0.0f, 2.0f},    // long sweep with a wave
-    {250, 150, 12.0f, 12.0f, 5.0f, 0.0f, 0.5f, 1.5f, 1.0f, 0.3f},    // descending reverse orbit
-    {180, 300, 6.0f, 13.0f, 0.0f, 5.0f, 1.5f, 0.8f, 0.5f, 0.0f},     // rising spiral out
-    {140, 200, 14.0f, 9.0f, 6.0f, 2.0f, -0.5f, 1.2f, -1.0f, 0.4f},   // from high, settling
+    {150, 230, 7.0f, 6.5f, 1.6f, 1.2f, 0.9f, 0.7f, 0.6f, 0.3f},      // slow orbit in front
+    {200, 160, 12.0f, 6.0f, -1.0f, 0.3f, 1.2f, 0.9f, 0.4f, 0.3f},    // dolly in, looking up
+    {100, 170, 8.0f, 9.0f, -2.5f, 5.5f, 0.7f, 0.5f, 0.0f, 0.0f},     // crane up from below
+    {260, 320, 7.0f, 8.5f, 2.5f, 2.0f, 1.0f, 1.5f, 1.2f, 0.4f},      // past the petals, behind
+    {210, 140, 14.0f, 12.0f, 3.5f, 2.5f, -0.5f, 0.2f, -2.5f, 0.5f},  // wide, over the dusk
+    {170, 215, 5.0f, 5.5f, 1.2f, 0.9f, 1.0f, 0.8f, 0.3f, 0.2f},      // close-up
+    {120, 240, 9.0f, 9.0f, 0.8f, 0.8f, 0.6f, 0.6f, 0.0f, 1.6f},      // long sweep with a wave
+    {250, 150, 9.5f, 9.5f, 4.0f, 0.0f, 0.2f, 1.0f, 0.8f, 0.3f},      // descending reverse orbit
+    {180, 300, 5.5f, 11.0f, 0.0f, 4.0f, 1.0f, 0.5f, 0.4f, 0.0f},     // rising spiral out
+    {140, 200, 11.0f, 7.5f, 5.0f, 1.6f, -0.5f, 0.8f, -0.8f, 0.3f},   // from high, settling
 };
 
 Vec3 Around(float angleDeg, float radius, float height) {
@@ -101,7 +101,7 @@ std::vector<CameraKey> BuildActionPath(int n) {
 
     // Over the cupid's shoulder while the heart rises and the arrow flies,
     // then closer to the heart's column so the quote can be read.
-    const float back = 9.f + 0.06f * f.distance;
+    const float back = 7.f + 0.05f * f.distance;
     const Vec3 eyes[5] = {
         c - f.ahead * (back - 2.f) + f.side * 5.f + up * 2.0f,
         c - f.ahead * back + f.side * 6.5f + up * 3.0f,

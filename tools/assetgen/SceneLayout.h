@@ -14,8 +14,9 @@ constexpr float kKeySeconds = 0.033f;
 constexpr int kLaunchKey = 81;  // the heart leaves and the shot is requested after key 80
 
 const Vec3 kCupidPosition{1.f, 0.f, 0.f};
-// Middle of the cupid's body, about 4 units tall around his placement point.
-const Vec3 kCupidCentre{1.f, 1.0f, 0.f};
+// Middle of the cupid's body (about 3.5 units tall, from 1.2 below his
+// placement point to 2.3 above).
+const Vec3 kCupidCentre{1.f, 0.5f, 0.f};
 const Vec3 kPetalCentre{4.f, 2.5f, -2.f};
 const Vec3 kSunPositions[2] = {{290.f, 40.f, 0.f}, {-290.f, 40.f, 0.f}};
 
