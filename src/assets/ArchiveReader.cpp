@@ -153,6 +153,11 @@ bool ProcessEntry(UnpackState& s, bool bSolidArchive) {
     const uint32_t nPackAvailable = (h.nFlags & kEntryFlagHasData) ? h.nPackSize : 0;
     const bool bDecodes = h.nMethod != kMethodStored;
     if (s.bFound || (bSolidArchive && bDecodes)) {
+        // Packed data running past the archive end cannot be read (reads
+        // are all or nothing), and no entry unpacks to more than its data
+        // can encode: such headers are damaged, and fail before allocating.
+        const ResourceBlob& blob = *s.pArchive;
+        if (blob.nReadOffset > blob.nSize || nPackAvailable > blob.nSize - blob.nReadOffset) return false;
         if (!UnpackedSizePlausible(h, nPackAvailable)) return false;
     }
     if (s.bFound) {

@@ -173,6 +173,19 @@ TEST(ArchiveHeaders, DamagedBlockChainsFail) {
     ExpectFailure(Extract(a, "y"));
 }
 
+TEST(ArchiveHeaders, ClaimsBeyondTheArchiveEndFail) {
+    // Pack and unpacked sizes of almost 4 GiB in a small archive.
+    Entry e = Stored("x", Bytes("abc"));
+    e.unpackedSize = 0xFFFFFF00u;
+    std::vector<uint8_t> a = Archive({e});
+    const size_t packField = 20 + 7;
+    a[packField] = 0x00;
+    a[packField + 1] = a[packField + 2] = a[packField + 3] = 0xFF;
+    ExpectFailure(Extract(a, "x"));
+    e.method = 0x33;
+    ExpectFailure(Extract(Archive({e}), "x"));
+}
+
 TEST(ArchiveHeaders, SubBlockEndsTheSearch) {
     // x, a sub-block, y: the search stops at the sub-block.
     const std::vector<uint8_t> sub = {0, 0, 0x77, 0x00, 0x80, 11, 0, 4, 0, 0, 0, 'd', 'a', 't', 'a'};
