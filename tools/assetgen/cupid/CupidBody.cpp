@@ -152,8 +152,15 @@ Rgba HairColour(Vec3 p, Vec3 n, float ao, float curl) {
     return c;
 }
 
-Rgba EyePaint(float x, float y, Rgba skin) {
-    // x, y in eye units: the eye is an upright ellipse of radius 1.
+float SegmentDistance(float px, float py, float ax, float ay, float bx, float by) {
+    const float dx = bx - ax, dy = by - ay;
+    const float t = Clamp01(((px - ax) * dx + (py - ay) * dy) / (dx * dx + dy * dy));
+    return Dist2(px - ax - dx * t, py - ay - dy * t);
+}
+
+Rgba EyePaint(float x, float y, float lightX, Rgba skin) {
+    // x, y in eye units: the eye is an upright ellipse of radius 1, x > 0
+    // towards the outer corner; lightX runs the same way for both eyes.
     Rgba c = skin;
     const float r = Dist2(x, y * 0.92f);
     const float white = 1.f - SmoothStep(0.92f, 1.06f, r);
@@ -164,11 +171,18 @@ Rgba EyePaint(float x, float y, Rgba skin) {
     irisCol = MixRgba(irisCol, Hex(0x1B2233), 1.f - SmoothStep(0.28f, 0.36f, ir));
     c = MixRgba(c, irisCol, iris);
     // Two catch lights make him look alive.
-    c = MixRgba(c, Hex(0xFFFFFF), Disc(x + 0.28f, y - 0.3f, 0.2f, 0.05f) * white);
-    c = MixRgba(c, Hex(0xFFFFFF), Disc(x - 0.25f, y + 0.3f, 0.09f, 0.04f) * white * 0.9f);
+    c = MixRgba(c, Hex(0xFFFFFF), Disc(lightX + 0.28f, y - 0.3f, 0.2f, 0.05f) * white);
+    c = MixRgba(c, Hex(0xFFFFFF), Disc(lightX - 0.25f, y + 0.3f, 0.09f, 0.04f) * white * 0.9f);
     // Upper lid line and lashes.
     const float lid = std::fabs(r - 1.0f) < 0.16f && y > -0.15f ? 1.f - SmoothStep(0.08f, 0.16f, std::fabs(r - 1.f)) : 0.f;
     c = MixRgba(c, Hex(0x5B3426), lid * SmoothStep(-0.15f, 0.35f, y));
+    // Three lashes sweep out from the outer corner.
+    const float lashAngles[3] = {0.35f, 0.75f, 1.1f};
+    for (float a : lashAngles) {
+        const float ax = std::cos(a), ay = std::sin(a);
+        const float d = SegmentDistance(x, y, ax, ay, ax * 1.32f + 0.12f, ay * 1.25f + 0.05f);
+        c = MixRgba(c, Hex(0x4A2A20), (1.f - SmoothStep(0.05f, 0.1f, d)) * 0.9f);
+    }
     return c;
 }
 
@@ -180,8 +194,8 @@ Rgba HeadPaint(const Texel& t, int part) {
     Rgba c = Skin(t, part, cheek * 0.9f + nose * 0.35f);
     // Eyes.
     for (float side : {-1.f, 1.f}) {
-        const float ex = (yaw - side * 0.36f) / 0.135f, ey = (elev + 0.08f) / 0.15f;
-        if (Dist2(ex, ey) < 1.4f) c = EyePaint(ex * side, ey, c);
+        const float ex = (yaw - side * 0.36f) / 0.14f, ey = (elev + 0.08f) / 0.155f;
+        if (Dist2(ex, ey) < 1.7f) c = EyePaint(ex * side, ey, ex, c);
         // Soft golden brows.
         const float bx = (yaw - side * 0.38f) / 0.17f;
         const float by = elev - (0.17f - 0.05f * bx * bx);
@@ -463,7 +477,7 @@ Rgba CapPaint(const Texel& t) {
 void AddCurls(CTopology& topo) {
     SurfaceDef cap;
     cap.at = CapPoint;
-    cap.nu = 23;
+    cap.nu = 22;
     cap.nv = 9;
     cap.poleEnd = true;
     cap.island = kCapIsland;
@@ -490,7 +504,7 @@ void AddCurls(CTopology& topo) {
         t.capEnd = 0.3f;
         SurfaceDef s;
         s.at = [t](float uu, float vv) { return TubePoint(t, uu, vv); };
-        s.nu = 6;
+        s.nu = 7;
         s.nv = 5;
         s.poleStart = s.poleEnd = true;
         s.island = kCurlIsland;
@@ -579,7 +593,7 @@ void AddWing(CTopology& topo, int side) {
     }
     SurfaceDef s;
     s.at = [edge](float u, float v) { return TubePoint(edge, u, v); };
-    s.nu = 6;
+    s.nu = 5;
     s.nv = 7;
     s.poleStart = s.poleEnd = true;
     s.island = kWingArmIsland;
@@ -717,7 +731,7 @@ CupidBody BuildCupidBody() {
     {
         SurfaceDef s;
         s.at = [drape](float u, float v) { return DrapePoint(drape, u, v); };
-        s.nu = 16;
+        s.nu = 15;
         s.nv = 4;
         s.twoSided = true;
         s.island = kDrapeIsland;

@@ -184,6 +184,19 @@ bool WriteCupidPreview(const CupidContent& c, const Image* arrowTexture, const s
         ok = ok && WritePng(dir + "/cupid_closeup.png", w * 3, h * 3, 3, sheet.data());
     }
     {
+        // His face, large: straight on and three-quarter.
+        const int w = 480, h = 480;
+        std::vector<uint8_t> sheet(size_t(w * 2) * h * 3, 0);
+        const Vec3 at{-0.62f, 1.5f, 0.f};
+        const Vec3 dirs[2] = {Normalize(Vec3{-1.f, 0.05f, 0.f}), Normalize(Vec3{-1.f, 0.15f, 0.8f})};
+        for (int k = 0; k < 2; ++k) {
+            Frame fr(w * ss, h * ss);
+            RenderCupid(fr, c, kAnimIdle, 0, View{at + dirs[k] * 1.7f, at, 1.8f}, atlas, arrowTex);
+            Blit(sheet, w * 2, fr, k * w, 0, ss);
+        }
+        ok = ok && WritePng(dir + "/cupid_face.png", w * 2, h, 3, sheet.data());
+    }
+    {
         const int w = 160, h = 160;
         std::vector<uint8_t> sheet(size_t(w * 4) * h * 3, 0);
         const float dist[4] = {12.f, 20.f, 32.f, 50.f};
