@@ -14,7 +14,7 @@ class CMixer;
 
 class CAudioOutput {
 public:
-    static constexpr int kBuffers = 3;
+    static constexpr int kBuffers = 4;
     static constexpr uint32_t kBufferFrames = 882;  // 20 ms
 
     CAudioOutput() = default;

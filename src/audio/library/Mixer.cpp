@@ -1,7 +1,6 @@
 #include "audio/library/Mixer.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "audio/library/BassCodes.h"
 
@@ -45,6 +44,7 @@ void CMixer::Reassign(uint32_t hSample, Sample& sample, size_t nSlot, uint32_t* 
     if (slot.hChannel) m_Channels.erase(slot.hChannel);
     slot = Slot();
     slot.hChannel = NewHandle();
+    slot.bUnplayed = true;
     slot.nFlags = sample.nFlags & bass::kSampleLoop;
     m_Channels[slot.hChannel] = SlotRef{hSample, nSlot};
     *phChannel = slot.hChannel;
@@ -54,11 +54,21 @@ uint32_t CMixer::GetChannel(uint32_t hSample, uint32_t* phChannel) {
     auto it = m_Samples.find(hSample);
     if (it == m_Samples.end()) return bass::kErrorHandle;
     Sample& sample = *it->second;
+    // A channel handed out but never started holds nothing: its slot is
+    // taken again only when no other is free.
+    size_t nFree = sample.slots.size();
     for (size_t i = 0; i < sample.slots.size(); ++i) {
-        if (!sample.slots[i].bPlaying) {
-            Reassign(hSample, sample, i, phChannel);
-            return bass::kOk;
+        const Slot& slot = sample.slots[i];
+        if (slot.bPlaying) continue;
+        if (!slot.bUnplayed) {
+            nFree = i;
+            break;
         }
+        if (nFree == sample.slots.size()) nFree = i;
+    }
+    if (nFree < sample.slots.size()) {
+        Reassign(hSample, sample, nFree, phChannel);
+        return bass::kOk;
     }
     if ((sample.nFlags & bass::kSampleOverMask) == 0) return bass::kErrorNoChan;
     // All channels share one volume and position, so every override rule
@@ -88,6 +98,7 @@ uint32_t CMixer::Play(uint32_t hChannel, bool bRestart) {
     if (pSlot->bPlaying && !bRestart) return bass::kOk;
     pSlot->nPosition = 0;
     pSlot->bPlaying = true;
+    pSlot->bUnplayed = false;
     pSlot->nStartOrder = ++m_nStartCounter;
     return bass::kOk;
 }
@@ -147,8 +158,10 @@ void CMixer::Mix(int16_t* pOut, uint32_t nFrames) {
     for (uint32_t i = 0; i < nFrames; ++i) {
         fGain += fStep;
         for (int c = 0; c < 2; ++c) {
-            const float v = std::nearbyint(m_Accumulator[size_t(i) * 2 + c] * fGain);
-            pOut[size_t(i) * 2 + c] = int16_t(std::clamp(v, -32768.0f, 32767.0f));
+            // Rounded by hand: the C library's rounding functions are slow
+            // on some Windows runtimes, and this runs for every sample.
+            const float v = std::clamp(m_Accumulator[size_t(i) * 2 + c] * fGain, -32768.0f, 32767.0f);
+            pOut[size_t(i) * 2 + c] = int16_t(v >= 0 ? int(v + 0.5f) : -int(0.5f - v));
         }
     }
     m_fGain = fTarget;

@@ -24,8 +24,9 @@ public:
     uint32_t StopSample(uint32_t hSample);
 
     // Hands out a fresh channel handle for a playback slot of the sample that
-    // is not sounding; handles given out earlier for that slot go stale (and
-    // report stopped). When every slot sounds, an override flag of the sample
+    // is not sounding (preferring one whose last handle has been played);
+    // handles given out earlier for that slot go stale (and report stopped).
+    // When every slot sounds, an override flag of the sample
     // (BASS_SAMPLE_OVER_*) takes over the playback that started first;
     // without one the call fails with kErrorNoChan, so a sound already at its
     // limit is never cut off or doubled.
@@ -51,6 +52,7 @@ private:
     struct Slot {
         uint32_t hChannel = 0;
         bool bPlaying = false;
+        bool bUnplayed = false;  // handed out and not started yet
         uint32_t nPosition = 0;
         uint32_t nFlags = 0;
         uint64_t nStartOrder = 0;

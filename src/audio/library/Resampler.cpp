@@ -44,7 +44,10 @@ Kernel MakeKernel(uint32_t nInRate, uint32_t nOutRate) {
     return k;
 }
 
-int16_t ToSample(double v) { return int16_t(std::lround(std::clamp(v, -32768.0, 32767.0))); }
+int16_t ToSample(double v) {
+    v = std::clamp(v, -32768.0, 32767.0);
+    return int16_t(v >= 0 ? int(v + 0.5) : -int(0.5 - v));
+}
 
 }  // namespace
 

@@ -1,0 +1,132 @@
+// Binding of the audio library: extraction to a "bas" temporary file,
+// lookup by name, and the clean-up that leaves nothing behind.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "audio/AudioLibrary.h"
+#include "test_audio_helpers.h"
+
+using namespace audio_test;
+
+namespace {
+
+const char* const kCalled[] = {
+    "BASS_Init", "BASS_ErrorGetCode", "BASS_Start", "BASS_Stop", "BASS_Free", "BASS_GetVolume",
+    "BASS_SetVolume", "BASS_Set3DFactors", "BASS_Apply3D", "BASS_SampleLoad", "BASS_SampleGetChannel",
+    "BASS_SampleStop", "BASS_SampleFree", "BASS_ChannelPlay", "BASS_ChannelIsActive", "BASS_ChannelSetFlags"};
+
+bool IsCalled(const char* pszName) {
+    for (const char* p : kCalled)
+        if (!std::strcmp(p, pszName)) return true;
+    return false;
+}
+
+bool AllNull(const BassEntryPoints& lib) {
+    for (FARPROC p : lib.apEntries)
+        if (p) return false;
+    return !lib.BASS_Init && !lib.BASS_ErrorGetCode && !lib.BASS_Start && !lib.BASS_Stop && !lib.BASS_Free &&
+           !lib.BASS_GetVolume && !lib.BASS_SetVolume && !lib.BASS_Set3DFactors && !lib.BASS_Apply3D &&
+           !lib.BASS_SampleLoad && !lib.BASS_SampleGetChannel && !lib.BASS_SampleStop && !lib.BASS_SampleFree &&
+           !lib.BASS_ChannelPlay && !lib.BASS_ChannelIsActive && !lib.BASS_ChannelSetFlags;
+}
+
+class AudioBinding : public ::testing::Test {
+protected:
+    void SetUp() override { m_Before = TempFiles("bas"); }
+    void TearDown() override {
+        UnloadAudioLibrary();
+        EXPECT_EQ(TempFiles("bas"), m_Before) << "a \"bas\" temporary file was left behind";
+    }
+    std::set<std::string> m_Before;
+};
+
+TEST_F(AudioBinding, OurLibraryBindsTheCalledEntryPointsAndNothingElse) {
+    const std::vector<uint8_t> dll = ReadFileBytes(AudioLibraryPath());
+    ASSERT_FALSE(dll.empty());
+    const std::string szPath = TempCopy(dll, "bas");
+    ASSERT_TRUE(BindAudioLibraryFile(szPath));
+    EXPECT_TRUE(IsAudioLibraryLoaded());
+    const BassEntryPoints& lib = BoundAudioLibrary();
+    for (int i = 0; i < kAudioLibraryEntryCount; ++i) {
+        SCOPED_TRACE(kAudioLibraryEntryNames[i]);
+        EXPECT_EQ(lib.apEntries[i] != nullptr, IsCalled(kAudioLibraryEntryNames[i]));
+    }
+    EXPECT_EQ(reinterpret_cast<void*>(lib.BASS_Init),
+              reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA(szPath.c_str()), "BASS_Init")));
+    EXPECT_TRUE(lib.BASS_Init && lib.BASS_ErrorGetCode && lib.BASS_Start && lib.BASS_Stop && lib.BASS_Free &&
+                lib.BASS_GetVolume && lib.BASS_SetVolume && lib.BASS_Set3DFactors && lib.BASS_Apply3D &&
+                lib.BASS_SampleLoad && lib.BASS_SampleGetChannel && lib.BASS_SampleStop && lib.BASS_SampleFree &&
+                lib.BASS_ChannelPlay && lib.BASS_ChannelIsActive && lib.BASS_ChannelSetFlags);
+    // A call through the table reaches the library.
+    EXPECT_FALSE(lib.BASS_Start());
+    EXPECT_EQ(lib.BASS_ErrorGetCode(), bass::kErrorInit);
+
+    // Unloading frees the module, deletes its file and clears the table;
+    // a second unload does nothing.
+    EXPECT_TRUE(FileExists(szPath));
+    UnloadAudioLibrary();
+    EXPECT_FALSE(IsAudioLibraryLoaded());
+    EXPECT_FALSE(FileExists(szPath));
+    EXPECT_EQ(GetModuleHandleA(szPath.c_str()), nullptr);
+    EXPECT_TRUE(AllNull(BoundAudioLibrary()));
+    UnloadAudioLibrary();
+    EXPECT_FALSE(IsAudioLibraryLoaded());
+}
+
+TEST_F(AudioBinding, LoadingExtractsTheLibraryResourceToABasFile) {
+    // The test program carries the saver's resources, MEDIADATA 458 among
+    // them.
+    LoadAudioLibrary();
+    ASSERT_TRUE(IsAudioLibraryLoaded());
+    std::set<std::string> added;
+    for (const std::string& name : TempFiles("bas"))
+        if (!m_Before.count(name)) added.insert(name);
+    ASSERT_EQ(added.size(), 1u);
+    const std::string szPath = TempDir() + *added.begin();
+    EXPECT_EQ(ReadFileBytes(szPath), ReadFileBytes(AudioLibraryPath()));
+    EXPECT_NE(BoundAudioLibrary().BASS_SampleLoad, nullptr);
+    UnloadAudioLibrary();
+    EXPECT_FALSE(FileExists(szPath));
+}
+
+TEST_F(AudioBinding, AnEmptyFileBindsNothingAndIsRemoved) {
+    // What the extraction writes when the resource is missing.
+    const std::string szPath = TempCopy({}, "bas");
+    ASSERT_TRUE(FileExists(szPath));
+    EXPECT_FALSE(BindAudioLibraryFile(szPath));
+    EXPECT_FALSE(IsAudioLibraryLoaded());
+    EXPECT_TRUE(AllNull(BoundAudioLibrary()));
+    EXPECT_FALSE(FileExists(szPath));
+}
+
+TEST_F(AudioBinding, AFileThatIsNoLibraryIsRefusedAndRemoved) {
+    const std::string szPath = TempCopy({'M', 'Z', 'n', 'o', 't', ' ', 'a', ' ', 'd', 'l', 'l'}, "bas");
+    EXPECT_FALSE(BindAudioLibraryFile(szPath));
+    EXPECT_FALSE(IsAudioLibraryLoaded());
+    EXPECT_TRUE(AllNull(BoundAudioLibrary()));
+    EXPECT_FALSE(FileExists(szPath));
+    EXPECT_FALSE(BindAudioLibraryFile(""));
+}
+
+TEST_F(AudioBinding, ALibraryWithoutTheEntryPointsBindsToNull) {
+    // Any other module: this test program itself, which exports nothing.
+    const std::string szPath = TempCopy(ReadFileBytes(ProgramDir() + "\\cordelune_wine_tests.exe"), "bas");
+    ASSERT_TRUE(BindAudioLibraryFile(szPath));
+    EXPECT_TRUE(IsAudioLibraryLoaded());
+    EXPECT_TRUE(AllNull(BoundAudioLibrary()));
+    UnloadAudioLibrary();
+    EXPECT_FALSE(FileExists(szPath));
+}
+
+TEST_F(AudioBinding, LoadingIsDoneAtMostOnce) {
+    const std::string szPath = TempCopy(ReadFileBytes(AudioLibraryPath()), "bas");
+    ASSERT_TRUE(BindAudioLibraryFile(szPath));
+    const void* pInit = reinterpret_cast<void*>(BoundAudioLibrary().BASS_Init);
+    const std::set<std::string> bound = TempFiles("bas");
+    LoadAudioLibrary();
+    EXPECT_EQ(TempFiles("bas"), bound);
+    EXPECT_EQ(reinterpret_cast<void*>(BoundAudioLibrary().BASS_Init), pInit);
+}
+
+}  // namespace
