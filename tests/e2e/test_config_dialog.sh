@@ -108,6 +108,12 @@ expect_eq "dialog width is the template's 350 units" "$(dlg dw)" 350
 expect_eq "the row follows the Products group" \
   "$(( $(fld 1 y) > $(fld 1133 y) + $(fld 1133 h) ))" 1
 
+# The executable asks for the version 6 common controls and DPI awareness.
+manifest=$(wrestool -x --raw --type=24 --name=1 "$HARNESS_SAVER_SCR" 2>/dev/null || true)
+harness_check "manifest selects Common-Controls 6.0.0.0" \
+  grep -q 'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"' <<<"$manifest"
+harness_check "manifest declares DPI awareness" grep -q '<dpiAware[^>]*>true</dpiAware>' <<<"$manifest"
+
 # --- enabling rules -------------------------------------------------------------------
 click 1021
 expect_fld 1021 checked 0 "Music toggled off"
