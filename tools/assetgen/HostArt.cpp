@@ -206,7 +206,7 @@ std::vector<Image> BuildIconImages() {
     std::vector<Image> out;
     for (int n : {16, 32, 48, 256}) {
         CCanvas c(n, n, Rgb(230, 60, 100, 0.f));
-        PaintEmblem(c, n * 0.5f, n * 0.47f, n * 0.8f, n >= 48);
+        PaintEmblem(c, n * 0.5f, n * 0.46f, n * (n >= 48 ? 0.56f : 0.7f), n >= 48);
         out.push_back(c.ToImage(4));
     }
     return out;

@@ -380,6 +380,30 @@ bool HostSheet(const ContentSet& c, const std::string& dir) {
     Image am;
     if (DecodeMember(c.digits, "Digits\\digit_am.tga", am)) sheet.Put(am, 1060, 540, 48, 64, true);
     if (DecodeMember(c.digits, "Digits\\digit_pm.tga", am)) sheet.Put(am, 1116, 540, 48, 64, true);
+    // The icon's images at their own sizes, from the icon file.
+    if (const ArchiveMember* ico = FindMember(c.files, "cordelune.ico")) {
+        const Bytes& b = ico->data;
+        int x = 1060;
+        for (int i = 0; i < int(b[4]); ++i) {
+            const uint8_t* e = &b[6 + size_t(i) * 16];
+            const int n = e[0] ? e[0] : 256;
+            const size_t at = size_t(e[12] | e[13] << 8 | e[14] << 16 | e[15] << 24) + 40;
+            Image img{n, n, 4, std::vector<uint8_t>(size_t(n) * n * 4)};
+            for (int y = 0; y < n; ++y)
+                for (int xx = 0; xx < n; ++xx) {
+                    const uint8_t* p = &b[at + (size_t(n - 1 - y) * n + xx) * 4];
+                    uint8_t* q = &img.pixels[(size_t(y) * n + xx) * 4];
+                    q[0] = p[2];
+                    q[1] = p[1];
+                    q[2] = p[0];
+                    q[3] = p[3];
+                }
+            const int shown = n == 256 ? 128 : n;
+            sheet.Put(img, x, 620, shown, shown, true);
+            x += shown + 10;
+        }
+        sheet.Label("cordelune.ico: 16, 32, 48, 256 (shown at 128)", 1060, 770);
+    }
     return sheet.Save(dir + "/host.png");
 }
 
