@@ -65,6 +65,12 @@ for i in 0 1 2 3 4 5 6; do
   expect_fld $((1127 + i)) text "${want_lines[$i]:-}" "About line $((i + 1))"
 done
 expect_eq "line 2 is empty" "$(fld 1128 text)" ""
+for i in 0 1 2 3 4 5 6; do
+  expect_eq "About line $((i + 1)) at its template place" \
+    "$(fld $((1127 + i)) dx) $(fld $((1127 + i)) dy) $(fld $((1127 + i)) dw) $(fld $((1127 + i)) dh)" \
+    "7 $((12 + 11 * i)) 156 8"
+done
+expect_eq "OK at its template place" "$(fld 1 dx) $(fld 1 dy) $(fld 1 dw) $(fld 1 dh)" "169 70 50 14"
 unfit=$(grep ' fits=0' <<<"$LIST" || true)
 expect_eq "every About line fits its label" "$unfit" ""
 expect_eq "About box is 233 x 102 units" "$(dlg dw) $(dlg dh)" "233 102"

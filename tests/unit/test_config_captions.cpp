@@ -1,14 +1,10 @@
-// Which localization key captions which control of the configuration dialog,
-// and whether the resource script's template has the controls where the
-// dialog's layout puts them.
+// Which localization key captions which control of the configuration dialog.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <map>
-#include <regex>
-#include <sstream>
 #include <string>
 
 #include "settings/Localization.h"
@@ -81,124 +77,6 @@ TEST(ConfigCaptions, ShippedTableAnswersEveryKey) {
     EXPECT_EQ(table.Localize("about") + "...", "About...");
     for (int i = 0; i < CLocalizationTable::kAboutLineCount; ++i)
         EXPECT_LE(table.AboutLine(i).size(), 45u) << "About line " << i + 1 << " is too wide for its label";
-}
-
-// --- the template ---------------------------------------------------------------
-
-struct Control {
-    std::string kind;
-    int x, y, w, h;
-};
-
-std::map<std::string, int> ResourceIds() {
-    std::map<std::string, int> ids = {{"IDOK", 1}, {"IDCANCEL", 2}, {"IDC_STATIC", -1}};
-    std::istringstream in(ReadFile(CORDELUNE_SOURCE_DIR "/res/resource.h"));
-    const std::regex define(R"(^#define\s+(\w+)\s+(-?\d+)\s*$)");
-    std::string line;
-    std::smatch m;
-    while (std::getline(in, line))
-        if (std::regex_match(line, m, define)) ids[m[1]] = std::stoi(m[2]);
-    return ids;
-}
-
-// The controls of one template, by id (the picture, with no id, by its bitmap).
-std::map<int, Control> TemplateControls(const std::string& name) {
-    const std::map<std::string, int> ids = ResourceIds();
-    const std::string rc = ReadFile(CORDELUNE_SOURCE_DIR "/res/Dialogs.rc");
-    const size_t nStart = rc.find(name + " DIALOG");
-    const size_t nBegin = rc.find("\nBEGIN", nStart);
-    const size_t nEnd = rc.find("\nEND", nBegin);
-    EXPECT_NE(nStart, std::string::npos);
-    std::istringstream in(rc.substr(nBegin, nEnd - nBegin));
-    // KIND ["text",] ID, x, y, w, h   or   CONTROL text|bitmap, ID, "class", style, x, y, w, h
-    const std::regex plain(R"re(^\s*(\w+)\s+(?:"[^"]*"\s*,\s*)?(\w+)\s*,\s*(\d+)\s*,\s*(\d+)\s*,\s*(\d+)\s*,\s*(\d+).*)re");
-    const std::regex control(
-        R"re(^\s*CONTROL\s+("[^"]*"|\w+)\s*,\s*(\w+)\s*,\s*"(\w+)"\s*,[^,]*,\s*(\d+)\s*,\s*(\d+)\s*,\s*(\d+)\s*,\s*(\d+).*)re");
-    std::map<int, Control> controls;
-    std::string line;
-    std::smatch m;
-    while (std::getline(in, line)) {
-        Control c;
-        std::string id;
-        if (std::regex_match(line, m, control)) {
-            c.kind = m[3];
-            id = m[2] == "IDC_STATIC" ? m[1].str() : m[2].str();
-        } else if (std::regex_match(line, m, plain)) {
-            c.kind = m[1];
-            id = m[2];
-        } else {
-            continue;
-        }
-        c.x = std::stoi(m[m.size() - 4]);
-        c.y = std::stoi(m[m.size() - 3]);
-        c.w = std::stoi(m[m.size() - 2]);
-        c.h = std::stoi(m[m.size() - 1]);
-        const auto it = ids.find(id);
-        EXPECT_NE(it, ids.end()) << "unknown id " << id;
-        if (it != ids.end()) {
-            EXPECT_TRUE(controls.emplace(it->second, c).second) << id;
-        }
-    }
-    return controls;
-}
-
-TEST(ConfigTemplate, ControlsSitWhereTheLayoutPutsThem) {
-    struct Expected {
-        int nId;
-        const char* pszKind;
-        int x, y, w, h;
-    };
-    const Expected expected[] = {
-        {1128, "GROUPBOX", 7, 4, 191, 44},     {1011, "COMBOBOX", 14, 15, 178, 74},
-        {1012, "Button", 14, 33, 176, 10},     {1129, "GROUPBOX", 8, 50, 191, 40},
-        {1023, "LTEXT", 13, 62, 48, 8},        {1020, "msctls_trackbar32", 68, 61, 128, 13},
-        {1021, "AUTOCHECKBOX", 14, 76, 72, 11}, {1022, "AUTOCHECKBOX", 94, 77, 95, 9},
-        {1130, "GROUPBOX", 7, 96, 233, 79},    {1131, "LTEXT", 13, 107, 212, 11},
-        {1114, "EDITTEXT", 44, 120, 180, 31},  {1132, "LTEXT", 16, 158, 25, 10},
-        {1108, "EDITTEXT", 43, 155, 181, 13},  {1136, "GROUPBOX", 245, 96, 96, 79},
-        {1044, "AUTOCHECKBOX", 252, 109, 85, 10}, {1043, "AUTOCHECKBOX", 252, 125, 82, 10},
-        {1111, "AUTORADIOBUTTON", 263, 136, 72, 10}, {1110, "AUTORADIOBUTTON", 263, 147, 73, 10},
-        {1045, "AUTOCHECKBOX", 252, 158, 80, 11}, {1133, "GROUPBOX", 7, 177, 334, 26},
-        {1134, "LTEXT", 14, 188, 185, 8},      {434, "Static", 207, 5, 128, 89},
-        {1061, "PUSHBUTTON", 214, 185, 59, 13}, {1062, "PUSHBUTTON", 278, 185, 59, 13},
-        {1063, "PUSHBUTTON", 12, 235, 91, 14}, {1, "DEFPUSHBUTTON", 214, 235, 59, 14},
-        {2, "PUSHBUTTON", 278, 235, 59, 14},
-    };
-    const std::map<int, Control> controls = TemplateControls("IDD_CONFIG");
-    EXPECT_EQ(controls.size(), sizeof expected / sizeof expected[0]);
-    for (const Expected& e : expected) {
-        const auto it = controls.find(e.nId);
-        ASSERT_NE(it, controls.end()) << e.nId;
-        const Control& c = it->second;
-        EXPECT_EQ(c.kind, e.pszKind) << e.nId;
-        EXPECT_EQ(c.x, e.x) << e.nId;
-        EXPECT_EQ(c.y, e.y) << e.nId;
-        EXPECT_EQ(c.w, e.w) << e.nId;
-        EXPECT_EQ(c.h, e.h) << e.nId;
-    }
-    // Every captioned control is in the template.
-    for (size_t i = 0; i < kConfigCaptionCount; ++i)
-        EXPECT_EQ(controls.count(kConfigCaptions[i].nId), 1u) << kConfigCaptions[i].nId;
-}
-
-TEST(ConfigTemplate, AboutBoxHasSevenLinesOkAndPicture) {
-    const std::map<int, Control> controls = TemplateControls("IDD_ABOUT");
-    ASSERT_EQ(controls.count(1), 1u);
-    EXPECT_EQ(controls.at(1).kind, "DEFPUSHBUTTON");
-    EXPECT_EQ(controls.at(1).x, 169);
-    EXPECT_EQ(controls.at(1).y, 70);
-    ASSERT_EQ(controls.count(437), 1u);
-    EXPECT_EQ(controls.at(437).w, 49);
-    EXPECT_EQ(controls.at(437).h, 46);
-    for (int i = 0; i < 7; ++i) {
-        const auto it = controls.find(1127 + i);
-        ASSERT_NE(it, controls.end()) << 1127 + i;
-        EXPECT_EQ(it->second.kind, "CTEXT");
-        EXPECT_EQ(it->second.x, 7);
-        EXPECT_EQ(it->second.y, 12 + 11 * i);
-        EXPECT_EQ(it->second.w, 156);
-        EXPECT_EQ(it->second.h, 8);
-    }
 }
 
 }  // namespace
