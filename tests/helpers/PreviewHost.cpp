@@ -181,7 +181,7 @@ int RunPreviewHost(const CHostOptions& opt) {
     std::printf("saver pid=%lu\n", pi.dwProcessId);
     std::fflush(stdout);
 
-    DWORD dwStart = GetTickCount(), dwChildSeen = 0;
+    DWORD dwStart = GetTickCount(), dwFirstSeen = 0, dwChildSeen = 0;
     bool bPainted = false;
     HWND hChild = nullptr;
     int nResult = 3;
@@ -198,8 +198,13 @@ int RunPreviewHost(const CHostOptions& opt) {
         if (!hChild && !g_bParentGone) {
             CChildSearch search;
             EnumChildWindows(hParent, CollectChild, reinterpret_cast<LPARAM>(&search));
-            for (HWND h : search.vFound) PrintWindowLine("child", h);
-            if (!search.vFound.empty()) {
+            // A window is made visible only at the end of its creation: report
+            // it then, or as it is once it has had a few seconds.
+            if (!search.vFound.empty() && !dwFirstSeen) dwFirstSeen = GetTickCount();
+            bool bReady = !search.vFound.empty() &&
+                          (IsWindowVisible(search.vFound[0]) || GetTickCount() - dwFirstSeen > 3000);
+            if (bReady) {
+                for (HWND h : search.vFound) PrintWindowLine("child", h);
                 hChild = search.vFound[0];
                 dwChildSeen = GetTickCount();
             }
