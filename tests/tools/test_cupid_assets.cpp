@@ -1,6 +1,7 @@
 // The cupid, the arrow on his bow and the heart: parsed as the saver parses
 // them, and checked for layout, placement and smooth animation.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <map>
 #include <string>
@@ -144,6 +145,74 @@ TEST(CupidAssets, HeIsThreeToFiveUnitsTallAndFacesNegativeX) {
     }
     EXPECT_LT(headFront, -1.0f);
     EXPECT_GT(headBack - headFront, 0.8f);
+}
+
+P3 Sub(P3 a, P3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+P3 Cross(P3 a, P3 b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
+float Dot(P3 a, P3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+float Mix(float a, float b, float t) { return a + (b - a) * t; }
+
+// Distance along the ray from o in direction d to triangle (a, b, c), or -1.
+float HitDistance(P3 o, P3 d, P3 a, P3 b, P3 c) {
+    const P3 e1 = Sub(b, a), e2 = Sub(c, a), p = Cross(d, e2);
+    const float det = Dot(e1, p);
+    if (std::fabs(det) < 1e-12f) return -1.f;
+    const P3 t = Sub(o, a);
+    const float u = Dot(t, p) / det;
+    if (u < 0 || u > 1) return -1.f;
+    const P3 q = Cross(t, e1);
+    const float v = Dot(d, q) / det;
+    if (v < 0 || u + v > 1) return -1.f;
+    return Dot(e2, q) / det;
+}
+
+TEST(CupidAssets, TheVisibleSurfaceFacesTheViewerUnderDefaultCulling) {
+    // Counter-clockwise culling keeps a face when cross(b - a, c - a) points at
+    // the viewer. Looking at him from six sides, the nearest face along every
+    // sight line must be such a face (two-sided sheets hold one of each).
+    for (const uint32_t frame : {0u, 32u}) {
+        const ::MeshData m = Parse(frame == 0 ? kBody[0].name : kBody[3].name);
+        std::vector<std::array<P3, 3>> tris;
+        P3 lo{1e9f, 1e9f, 1e9f}, hi{-1e9f, -1e9f, -1e9f};
+        for (uint32_t t = 0; t < m.TriangleCount(); ++t) {
+            std::array<P3, 3> v;
+            for (int k = 0; k < 3; ++k) {
+                v[size_t(k)] = At(m, frame, m.aCorners[m.aTriangles[t * 3 + uint32_t(k)] * 2]);
+                lo = {std::min(lo.x, v[size_t(k)].x), std::min(lo.y, v[size_t(k)].y), std::min(lo.z, v[size_t(k)].z)};
+                hi = {std::max(hi.x, v[size_t(k)].x), std::max(hi.y, v[size_t(k)].y), std::max(hi.z, v[size_t(k)].z)};
+            }
+            const P3 n = Cross(Sub(v[1], v[0]), Sub(v[2], v[0]));
+            if (Dot(n, n) > 1e-14f) tris.push_back(v);
+        }
+        int front = 0, back = 0;
+        for (int axis = 0; axis < 3; ++axis)
+            for (float sign : {-1.f, 1.f}) {
+                P3 d{0, 0, 0};
+                (axis == 0 ? d.x : axis == 1 ? d.y : d.z) = sign;
+                const int grid = 40;
+                for (int i = 0; i < grid; ++i)
+                    for (int j = 0; j < grid; ++j) {
+                        const float a = (float(i) + 0.5f) / grid, b = (float(j) + 0.5f) / grid;
+                        P3 o{Mix(lo.x, hi.x, a), Mix(lo.y, hi.y, b), Mix(lo.z, hi.z, a)};
+                        if (axis == 0) o = {sign > 0 ? lo.x - 1 : hi.x + 1, Mix(lo.y, hi.y, a), Mix(lo.z, hi.z, b)};
+                        if (axis == 1) o = {Mix(lo.x, hi.x, a), sign > 0 ? lo.y - 1 : hi.y + 1, Mix(lo.z, hi.z, b)};
+                        if (axis == 2) o = {Mix(lo.x, hi.x, a), Mix(lo.y, hi.y, b), sign > 0 ? lo.z - 1 : hi.z + 1};
+                        float best = 1e9f;
+                        bool facing = false;
+                        for (const auto& t : tris) {
+                            const float h = HitDistance(o, d, t[0], t[1], t[2]);
+                            if (h <= 0 || h > best + 1e-4f) continue;
+                            const bool f = Dot(Cross(Sub(t[1], t[0]), Sub(t[2], t[0])), d) < 0;
+                            if (h < best - 1e-4f) facing = f;
+                            else facing = facing || f;
+                            best = std::min(best, h);
+                        }
+                        if (best < 1e9f) (facing ? front : back) += 1;
+                    }
+            }
+        EXPECT_GT(front, 2000);
+        EXPECT_LT(back, front / 100 + 1) << front << " sight lines end on a kept face, " << back << " on a culled one";
+    }
 }
 
 TEST(CupidAssets, TheGlowVerticesAreThePalmsInEveryFrame) {

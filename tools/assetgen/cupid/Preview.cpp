@@ -184,6 +184,20 @@ bool WriteCupidPreview(const CupidContent& c, const Image* arrowTexture, const s
         ok = ok && WritePng(dir + "/cupid_closeup.png", w * 3, h * 3, 3, sheet.data());
     }
     {
+        // The shot frame by frame from his right, steps 0 to 74 (the release is at step 66).
+        const int w = 180, h = 220, cols = 10;
+        std::vector<uint8_t> sheet(size_t(w * cols) * h * 2 * 3, 0);
+        for (int k = 0; k < 2 * cols; ++k) {
+            Frame fr(w * ss, h * ss);
+            const int frame = std::min(AnimFrames(kAnimShot) - 1, k * 2 + (k >= 16 ? (k - 15) * 4 : 0));
+            const Vec3 at{-0.9f, 0.5f, 0.f};
+            RenderCupid(fr, c, kAnimShot, frame, View{at + Normalize(Vec3{-0.3f, 0.1f, 1.f}) * 5.2f, at, 1.8f}, atlas,
+                        arrowTex);
+            Blit(sheet, w * cols, fr, (k % cols) * w, (k / cols) * h, ss);
+        }
+        ok = ok && WritePng(dir + "/cupid_shot_strip.png", w * cols, h * 2, 3, sheet.data());
+    }
+    {
         // His face, large: straight on and three-quarter.
         const int w = 480, h = 480;
         std::vector<uint8_t> sheet(size_t(w * 2) * h * 3, 0);

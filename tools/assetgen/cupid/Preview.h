@@ -8,7 +8,8 @@
 namespace assetgen::cupid {
 
 // Writes cupid_<animation>.png (front, side and back at the first, middle and
-// release or last frame), cupid_closeup.png, cupid_face.png, cupid_distance.png,
+// release or last frame), cupid_shot_strip.png (the shot frame by frame),
+// cupid_closeup.png, cupid_face.png, cupid_distance.png,
 // cupid_heart.png (three frames of the beat from two sides), cupid_atlas.png
 // and cupid_heart_texture.png into 'dir'. 'arrowTexture' may be null (the arrow on
 // the bow is then drawn plain gold). Returns false when a file cannot be written.
