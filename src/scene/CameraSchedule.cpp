@@ -41,7 +41,10 @@ CameraFadeWindow CameraFadeWindowFor(int32_t nPath, uint32_t nKeyCount) {
 }
 
 int32_t CameraChoice(int nRandom) {
-    return int32_t(float(nRandom * 1000) * kInvRandMax);
+    // Rounded to a float before truncation, also on an x87 FPU that would
+    // keep the extended product (32767 gives 1000, not 999).
+    volatile float fChoice = float(nRandom * 1000) * kInvRandMax;
+    return int32_t(fChoice);
 }
 
 void CCameraSchedule::Begin(int32_t nFirst) {
