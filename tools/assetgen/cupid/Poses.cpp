@@ -49,7 +49,7 @@ PoseParams Neutral() {
     p.kneeR = 0.85f;
     p.footR = 0.45f;
     p.splay = 0.06f;
-    p.arrowDirHand = Normalize(Vec3{-0.6f, -0.75f, -0.2f});
+    p.arrowDirHand = Normalize(Vec3{-0.9f, -0.28f, -0.35f});
     return p;
 }
 
