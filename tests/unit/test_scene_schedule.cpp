@@ -5,6 +5,9 @@
 #include "scene/SceneRandom.h"
 #include <vector>
 
+#include <cstring>
+
+#include "scene/CameraPlayback.h"
 #include "scene/CameraSchedule.h"
 #include "scene/SceneVertex.h"
 
@@ -258,4 +261,53 @@ TEST(SceneSchedule, ShortPathSwitchesAtItsLastKey) {
     tiny.Frame();
     EXPECT_TRUE(IsActionPath(tiny.m_Schedule.m_nCamera));
     EXPECT_EQ(tiny.m_Schedule.m_bTransition, 0);
+}
+
+TEST(SceneSchedule, PlaybackBuildsTheViewsOfTheKey) {
+    // Two keys: eye (1, 0, 0) then (0, 0, -1), both looking at the origin;
+    // the loader scales them by 24.
+    std::vector<uint8_t> entry;
+    auto put = [&entry](uint32_t n) {
+        for (int i = 0; i < 4; ++i) entry.push_back(uint8_t(n >> (8 * i)));
+    };
+    auto putf = [&put](float f) {
+        uint32_t n;
+        std::memcpy(&n, &f, 4);
+        put(n);
+    };
+    put(2);
+    for (float f : {1.f, 0.f, 0.f, 0.f, 0.f, 0.f, 0.f, 0.f, -1.f, 0.f, 0.f, 0.f}) putf(f);
+    CCameraPath path;
+    ASSERT_EQ(path.LoadKeys(entry.data(), entry.size()), 0u);
+    StartPlayback(path, 5000);
+    EXPECT_TRUE(path.m_bPlaying);
+    UpdateView(path, 5010);
+    EXPECT_EQ(path.m_nKey, 0);
+    // Eye (24, 0, 0) looking along -x: the view moves the eye to the origin.
+    D3DXVECTOR3 vEye(24, 0, 0), vOut;
+    D3DXVec3TransformCoord(&vOut, &vEye, &path.m_View);
+    EXPECT_NEAR(vOut.x, 0.0f, 1e-4);
+    EXPECT_NEAR(vOut.z, 0.0f, 1e-4);
+    EXPECT_EQ(path.m_SkyView._41, 0.0f);
+    EXPECT_EQ(path.m_SkyView._43, 0.0f);
+    EXPECT_EQ(path.m_SkyView._11, path.m_View._11);
+    UpdateView(path, 5000 + 33 * 5);
+    EXPECT_EQ(path.m_nKey, 1);
+    EXPECT_FALSE(path.m_bPlaying);
+    D3DXVECTOR3 vEye2(0, 0, -24);
+    D3DXVec3TransformCoord(&vOut, &vEye2, &path.m_View);
+    EXPECT_NEAR(vOut.z, 0.0f, 1e-4);
+    // A stopped path keeps its key and view.
+    const D3DXMATRIX view = path.m_View;
+    UpdateView(path, 99999);
+    EXPECT_EQ(path.m_nKey, 1);
+    EXPECT_EQ(std::memcmp(&view, &path.m_View, sizeof view), 0);
+    // The billboard turns camera-facing quads: the inverse view without translation.
+    const D3DXMATRIX billboard = PathBillboard(path);
+    EXPECT_EQ(billboard._41, 0.0f);
+    D3DXMATRIX product;
+    D3DXMatrixMultiply(&product, &billboard, &path.m_SkyView);
+    EXPECT_NEAR(product._11, 1.0f, 1e-5);
+    EXPECT_NEAR(product._22, 1.0f, 1e-5);
+    EXPECT_NEAR(product._13, 0.0f, 1e-5);
 }

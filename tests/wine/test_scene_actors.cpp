@@ -249,3 +249,30 @@ TEST_F(SceneActorTest, CupidTurnsTowardsTheHeart) {
     EXPECT_FLOAT_EQ(cupid.m_vCurrentTarget.y, 10.0f);
     EXPECT_EQ(cupid.m_bAiming, 0);
 }
+
+TEST(SceneTextBlock, BuffersOfASmallBlock) {
+    CFakeDevice device;
+    CTextBlock block;
+    block.Create(3, 1, "font.tga", 18.0f, 118.0f, &device);
+    auto* pFaces = static_cast<CFakeIndexBuffer*>(block.m_FaceBuffer.m_pRenderBuffer);
+    auto* pVertices = static_cast<CFakeVertexBuffer*>(block.m_VertexBuffer.m_pRenderBuffer);
+    ASSERT_TRUE(pFaces && pVertices);
+    ASSERT_EQ(pFaces->Data().size(), 36u);
+    const uint16_t* p = reinterpret_cast<const uint16_t*>(pFaces->Data().data());
+    EXPECT_EQ(std::vector<uint16_t>(p, p + 18),
+              (std::vector<uint16_t>{0, 1, 2, 0, 2, 3, 4, 5, 6, 4, 6, 7, 8, 9, 10, 8, 10, 11}));
+    EXPECT_EQ(pVertices->Data().size(), 288u);
+    EXPECT_EQ(pVertices->Usage(), DWORD(D3DUSAGE_DYNAMIC));
+    EXPECT_EQ(pVertices->Pool(), D3DPOOL_DEFAULT);
+    EXPECT_EQ(pVertices->FVF(), DWORD(322));
+    // Without its font the block is never drawn.
+    if (!block.IsLoaded()) {
+        device.ClearCalls();
+        D3DXMATRIX m;
+        D3DXMatrixIdentity(&m);
+        block.Render(&device, m);
+        EXPECT_EQ(device.Calls().size(), 0u);
+    }
+    block.Release();
+    EXPECT_EQ(device.LiveResources(), 0);
+}
