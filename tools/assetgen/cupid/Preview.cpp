@@ -198,17 +198,19 @@ bool WriteCupidPreview(const CupidContent& c, const Image* arrowTexture, const s
         ok = ok && WritePng(dir + "/cupid_shot_strip.png", w * cols, h * 2, 3, sheet.data());
     }
     {
-        // His face, large: straight on and three-quarter.
+        // His face, large: straight on and three-quarter, and his back.
         const int w = 480, h = 480;
-        std::vector<uint8_t> sheet(size_t(w * 2) * h * 3, 0);
+        std::vector<uint8_t> sheet(size_t(w * 3) * h * 3, 0);
         const Vec3 at{-0.62f, 1.5f, 0.f};
-        const Vec3 dirs[2] = {Normalize(Vec3{-1.f, 0.05f, 0.f}), Normalize(Vec3{-1.f, 0.15f, 0.8f})};
-        for (int k = 0; k < 2; ++k) {
+        const Vec3 dirs[3] = {Normalize(Vec3{-1.f, 0.05f, 0.f}), Normalize(Vec3{-1.f, 0.15f, 0.8f}),
+                              Normalize(Vec3{1.f, 0.3f, -0.5f})};
+        for (int k = 0; k < 3; ++k) {
             Frame fr(w * ss, h * ss);
-            RenderCupid(fr, c, kAnimIdle, 0, View{at + dirs[k] * 1.7f, at, 1.8f}, atlas, arrowTex);
-            Blit(sheet, w * 2, fr, k * w, 0, ss);
+            const Vec3 c0 = k == 2 ? Vec3{-0.4f, 1.1f, 0.f} : at;
+            RenderCupid(fr, c, kAnimIdle, 0, View{c0 + dirs[k] * (k == 2 ? 3.f : 1.7f), c0, 1.8f}, atlas, arrowTex);
+            Blit(sheet, w * 3, fr, k * w, 0, ss);
         }
-        ok = ok && WritePng(dir + "/cupid_face.png", w * 2, h, 3, sheet.data());
+        ok = ok && WritePng(dir + "/cupid_face.png", w * 3, h, 3, sheet.data());
     }
     {
         const int w = 160, h = 160;
