@@ -21,7 +21,9 @@ const bool g_bLogSet = [] {
     GetTempPathA(MAX_PATH, szDir);
     GetTempFileNameA(szDir, "csl", 0, szPath);
     static std::string s_setting = std::string("CORDELUNE_LOG=") + szPath;
+    static std::string s_path = szPath;
     _putenv(s_setting.c_str());
+    std::atexit([] { DeleteFileA(s_path.c_str()); });
     return true;
 }();
 
