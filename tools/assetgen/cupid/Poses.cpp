@@ -118,6 +118,7 @@ PoseParams Idle(float f) {
 }
 
 PoseParams Idle2(float f) {
+    // He looks about to his right, waves at someone there, then looks to his left.
     const float F = 76.f;
     CTimeline tl;
     PoseParams n = Neutral();
@@ -128,23 +129,34 @@ PoseParams Idle2(float f) {
     a.twist = 0.12f;
     a.grip = a.grip + Vec3{-0.05f, 0.08f, 0.f};
     a.nockR = M(-0.2f, 0.1f, 0.62f);
-    tl.Key(16, a);
-    PoseParams a2 = a;
-    a2.headYaw = 0.6f;
-    a2.headRoll = 0.1f;
-    tl.Key(30, a2);
+    tl.Key(11, a);
+    PoseParams w = a;  // the right hand up beside his head
+    w.headYaw = 0.35f;
+    w.headRoll = 0.12f;
+    w.headPitch = -0.05f;
+    w.nockR = M(-0.3f, 1.5f, 0.78f);
+    w.fingersR = Normalize(Vec3{-0.15f, 1.f, 0.1f});
+    w.palmR = Normalize(Vec3{-1.f, 0.f, 0.1f});
+    w.flapL = w.flapR = 0.1f;
+    tl.Key(27, w);
+    tl.Key(37, w);
     PoseParams b = n;
     b.headYaw = -0.5f;
     b.headRoll = -0.08f;
     b.headPitch = 0.08f;
-    b.twist = -0.12f;
+    b.twist = -0.06f;
     b.lean = 0.12f;
-    tl.Key(46, b);
+    tl.Key(56, b);
     PoseParams b2 = b;
     b2.headYaw = -0.45f;
-    tl.Key(58, b2);
+    tl.Key(65, b2);
     tl.Key(76, n);
     PoseParams p = tl.Sample(f);
+    // The wave: the raised hand swings to and fro.
+    const float waving = SmoothStep(24.f, 28.f, f) * (1.f - SmoothStep(34.f, 38.f, f));
+    const float swing = std::sin(2.f * kPi * (f - 26.f) / 6.f) * waving;
+    p.nockR = p.nockR + Vec3{0.f, -0.02f, 0.09f} * swing;
+    p.fingersR = Normalize(p.fingersR + Vec3{0.f, 0.f, 0.45f} * swing);
     Flap(p, 0.4f * Rise(f, F, 3.f), 0.25f * Wave(f, F, 3.f));
     p.root.y += 0.06f * Rise(f, F, 3.f);
     p.kneeL += 0.25f * Rise(f, F, 2.f);
