@@ -231,18 +231,12 @@ Rgba HeadPaint(const Texel& t, int part) {
 // ---- curls --------------------------------------------------------------
 
 Rgba CurlPaint(const Texel& t) {
-    // A spiral wound about the curl's axis: u around, v from root to tip.
-    const float a = t.u * 2.f * kPi;
-    const float spiral = std::sin(a * 1.f - t.v * 11.f);
-    const float crest = 0.5f + 0.5f * spiral;
-    Rgba lit = MixRgba(kHairShade, kHairLit, 0.35f + 0.65f * crest);
-    lit = ScaleRgb(lit, 0.95f + 0.1f * ValueNoise2(t.u * 24.f, t.v * 6.f, 3, 24));
-    // Light from the top of the curl, darker towards its root.
-    const float top = 0.5f + 0.5f * std::cos(a);
-    const float root = SmoothStep(0.f, 0.45f, t.v);
-    const float shade = Clamp01(0.35f + 0.5f * top * root + 0.25f * crest);
-    Rgba c = MixRgba(kHairDeep, lit, shade);
-    c = AddRgb(c, Hex(0xFFF2C0), std::pow(crest * top, 6.f) * 0.45f * root);
+    // Strands wound round the ringlet's axis (u around, v from root to tip),
+    // lit with the ringlet's own shape.
+    const float spiral = std::sin(t.u * 2.f * kPi - t.v * 11.f);
+    const float root = SmoothStep(0.f, 0.4f, t.v);
+    const float ao = Occlusion(t.p, t.n, kPCurl) * Mix(0.6f, 1.f, root);
+    Rgba c = HairColour(t.p, t.n, ao, 0.25f + 0.55f * spiral);
     c.a = 1.f;
     return c;
 }
@@ -281,7 +275,6 @@ const Island kTorsoIsland{4, 4, 176, 140};
 const Island kDrapeIsland{188, 4, 156, 96};
 const Island kArmIsland[2] = {{352, 4, 72, 132}, {432, 4, 72, 132}};
 const Island kLegIsland[2] = {{4, 152, 80, 132}, {92, 152, 80, 132}};
-const Island kCurlIsland{180, 152, 64, 64};
 const Island kCapIsland{352, 144, 156, 140};
 const Island kPrimaryIsland{312, 292, 44, 216};
 const Island kSecondaryIsland{364, 292, 44, 180};
@@ -507,7 +500,10 @@ void AddCurls(CTopology& topo) {
         s.nu = 7;
         s.nv = 5;
         s.poleStart = s.poleEnd = true;
-        s.island = kCurlIsland;
+        // Each ringlet has its own small island, painted with its own light.
+        const int k = int(seed) - 2;
+        s.island = {252 + (k % 3) * 32, 214 + (k / 3) * 34, 28, 28};
+        s.paint = CurlPaint;
         s.bones = {kHead};
         topo.Add(s);
     }
@@ -848,13 +844,6 @@ CupidBody BuildCupidBody() {
     // Atlas.
     CAtlas atlas(kAtlas, kAtlas, MixRgba(kSkinLit, kSkinShade, 0.3f));
     topo.Paint(atlas, 3);
-    for (int y = kCurlIsland.y - 3; y < kCurlIsland.y + kCurlIsland.h + 3; ++y)
-        for (int x = kCurlIsland.x - 3; x < kCurlIsland.x + kCurlIsland.w + 3; ++x) {
-            Texel t;
-            t.u = Clamp01((float(x - kCurlIsland.x) + 0.5f) / float(kCurlIsland.w));
-            t.v = Clamp01((float(y - kCurlIsland.y) + 0.5f) / float(kCurlIsland.h));
-            atlas.At(x, y) = CurlPaint(t);
-        }
     body.atlas = atlas.ToImage(4);
     return body;
 }
