@@ -49,10 +49,6 @@ public:
     int32_t QuoteCount() const;
     const QuoteRecord& UserRecord() const;
 
-    // The framework the scene reports to: the application at run time; a
-    // test may hand in another.
-    CEECore* Framework() const { return m_pFramework; }
-
     CCordelune* m_pApp = nullptr;
     CCameraPath m_CameraPaths[kCameraPathCount];
     CMeshModel m_Sky;

@@ -128,7 +128,9 @@ TEST_F(SceneActorTest, HeartRisesIsHitShowsTheQuoteAndFades) {
 
 TEST_F(SceneActorTest, HeartDrawsByState) {
     CHeart& heart = scene.m_Heart;
-    if (!heart.m_Mesh.IsLoaded()) ASSERT_TRUE(LoadMeshStandIn(heart.m_Mesh, MakeQuadMeshEntry(), &device));
+    if (!heart.m_Mesh.IsLoaded()) {
+        ASSERT_TRUE(LoadMeshStandIn(heart.m_Mesh, MakeQuadMeshEntry(), &device));
+    }
     const size_t nPetals = heart.m_Petals.IsLoaded() ? 1 : 0;
     const size_t nText = heart.m_Text.IsLoaded() ? 1 : 0;
     D3DXMATRIX viewInverse;
