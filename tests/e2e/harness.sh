@@ -299,6 +299,14 @@ harness_run_saver() {
 
 harness_saver_alive() { harness_alive "$HARNESS_SAVER_PID"; }
 
+# harness_still_running WHAT: a FAIL (and status 1) when the saver has
+# already ended before WHAT, so that an exit check after it proves nothing.
+harness_still_running() {
+  harness_saver_alive && return 0
+  harness_fail "the saver is still running before $1 (it had ended)"
+  return 1
+}
+
 harness_kill_saver() { harness_kill_pid "$HARNESS_SAVER_PID"; }
 
 # harness_wait_exit MS: waits for the saver to end; HARNESS_EXIT_CODE is its

@@ -24,7 +24,7 @@ for args in "/a" "-A 99"; do
   harness_check "$args shows no window" grep -qx 'count=0' <(tr -d '\r' <"$WATCH")
   harness_check "$args: log has the command line" grep -qF $'command line\t' "$HARNESS_LOG"
   harness_check "$args reads no settings and creates no device" \
-    bash -c '! grep -qE "SettingsRead|^settings|EE_Core_CreateD3Device" "$1"' _ "$HARNESS_LOG"
+    bash -c '[ -s "$1" ] && ! grep -qE "SettingsRead|^settings|EE_Core_CreateD3Device" "$1"' _ "$HARNESS_LOG"
 done
 
 harness_finish

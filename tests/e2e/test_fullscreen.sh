@@ -65,14 +65,16 @@ mapfile -t WINDOWS < <(harness_saver_windows 5000)
 harness_check "the saver shows exactly one visible top-level window (${#WINDOWS[@]})" [ "${#WINDOWS[@]}" -eq 1 ]
 W=${WINDOWS[0]:-}
 echo "window: $W"
-STYLE=$(harness_field "$W" style || echo 0)
-EXSTYLE=$(harness_field "$W" exstyle || echo 0)
-harness_check "the window is of class Screensaver" [ "$(harness_field "$W" class)" = Screensaver ]
-harness_check "the window is a popup (style $STYLE)" harness_bits_set "$STYLE" 0x80000000
-harness_check "the window has no caption, border or sizing frame" harness_bits_clear "$STYLE" 0x00C40000
-harness_check "the window is topmost (exstyle $EXSTYLE)" harness_bits_set "$EXSTYLE" 0x8
-harness_check "the window covers the screen (rect $(harness_field "$W" rect))" \
-  [ "$(harness_field "$W" rect)" = "0,0,$SCREEN_W,$SCREEN_H" ]
+if [ -n "$W" ]; then
+  STYLE=$(harness_field "$W" style)
+  EXSTYLE=$(harness_field "$W" exstyle)
+  harness_check "the window is of class Screensaver" [ "$(harness_field "$W" class)" = Screensaver ]
+  harness_check "the window is a popup (style $STYLE)" harness_bits_set "$STYLE" 0x80000000
+  harness_check "the window has no caption, border or sizing frame" harness_bits_clear "$STYLE" 0x00C40000
+  harness_check "the window is topmost (exstyle $EXSTYLE)" harness_bits_set "$EXSTYLE" 0x8
+  harness_check "the window covers the screen (rect $(harness_field "$W" rect))" \
+    [ "$(harness_field "$W" rect)" = "0,0,$SCREEN_W,$SCREEN_H" ]
+fi
 X_WINDOWS=$(harness_x_windows "$HARNESS_SAVER_PID")
 echo "X windows of the saver: ${X_WINDOWS//$'\n'/; }"
 harness_check "on the X display a window of the saver covers the screen" \
@@ -88,10 +90,13 @@ harness_check 'log: "command line<TAB>" and the full command line' \
   grep -qE $'^command line\t.*Cordelune\\.scr"? /s\r?$' "$HARNESS_LOG"
 harness_check 'log: "EE_Core_CreateD3Device"' harness_log_has "EE_Core_CreateD3Device"
 harness_check 'log: "hal hardware"' harness_log_has "hal hardware"
-harness_check 'log: no "error create 3d device"' bash -c '! grep -qF "error create 3d device" "$1"' _ "$HARNESS_LOG"
+harness_check 'log: no "error create 3d device"' \
+  bash -c '[ -s "$1" ] && ! grep -qF "error create 3d device" "$1"' _ "$HARNESS_LOG"
 
-harness_key space
-expect_exit "a key press"
+if harness_still_running "the key press"; then
+  harness_key space
+  expect_exit "a key press"
+fi
 harness_check 'log: "detected pressed any key"' harness_log_has "detected pressed any key"
 
 # --- runs 2 and 3: mouse buttons ---------------------------------------------
@@ -102,6 +107,7 @@ for button in 1 3; do
     harness_kill_saver
     continue
   fi
+  harness_still_running "the $name mouse button" || continue
   harness_click $button
   expect_exit "the $name mouse button"
 done

@@ -71,9 +71,11 @@ if start_fullscreen; then
   swing -20 -20 1
   expect_running "14 more moves of exactly 20 px"
   harness_check 'log: no "detected mouse move" after 20 px steps' \
-    bash -c '! grep -qF "detected mouse move" "$1"' _ "$HARNESS_LOG"
-  harness_mouse_by 21 0
-  expect_exit "a jump of 21 px"
+    bash -c '[ -s "$1" ] && ! grep -qF "detected mouse move" "$1"' _ "$HARNESS_LOG"
+  if harness_still_running "the 21 px jump"; then
+    harness_mouse_by 21 0
+    expect_exit "a jump of 21 px"
+  fi
   harness_check 'log: "detected mouse move"' harness_log_has "detected mouse move"
 else
   harness_fail "/s starts with ExitOnMouseMove set"
@@ -84,8 +86,10 @@ fi
 if start_fullscreen; then
   swing 0 -20 6
   expect_running "12 vertical moves of exactly 20 px"
-  harness_mouse_by 0 -21
-  expect_exit "a vertical jump of 21 px"
+  if harness_still_running "the vertical 21 px jump"; then
+    harness_mouse_by 0 -21
+    expect_exit "a vertical jump of 21 px"
+  fi
 else
   harness_fail "/s starts again with ExitOnMouseMove set"
   harness_kill_saver
@@ -97,9 +101,11 @@ if start_fullscreen; then
   swing 200 150 7
   expect_running "14 jumps of 200 px with ExitOnMouseMove cleared"
   harness_check 'log: no "detected mouse move" with ExitOnMouseMove cleared' \
-    bash -c '! grep -qF "detected mouse move" "$1"' _ "$HARNESS_LOG"
-  harness_key Escape
-  expect_exit "a key press with ExitOnMouseMove cleared"
+    bash -c '[ -s "$1" ] && ! grep -qF "detected mouse move" "$1"' _ "$HARNESS_LOG"
+  if harness_still_running "the key press"; then
+    harness_key Escape
+    expect_exit "a key press with ExitOnMouseMove cleared"
+  fi
 else
   harness_fail "/s starts with ExitOnMouseMove cleared"
   harness_kill_saver

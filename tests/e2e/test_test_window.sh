@@ -50,15 +50,16 @@ sleep 1
 if harness_saver_alive; then harness_pass "keys and mouse buttons do not end /t"
 else harness_fail "keys and mouse buttons do not end /t (it ended with code $(harness_wait_exit 0; echo "$HARNESS_EXIT_CODE"))"; fi
 harness_check 'log: no "detected pressed any key" in /t' \
-  bash -c '! grep -qF "detected pressed any key" "$1"' _ "$HARNESS_LOG"
+  bash -c '[ -s "$1" ] && ! grep -qF "detected pressed any key" "$1"' _ "$HARNESS_LOG"
 P1=$(harness_count_presents)
 harness_check "frames keep coming after the input (3 more presents within 5 s)" \
   harness_wait_presents $((P1 + 3)) 5000
 
 # Closing: Alt+F4 goes through the default handling to WM_CLOSE; it also
 # shows that the keys above did reach the window.
-harness_key alt+F4
-if harness_wait_exit 5000; then
+if ! harness_still_running "Alt+F4"; then
+  :
+elif harness_key alt+F4 && harness_wait_exit 5000; then
   harness_check "closing the window (Alt+F4) ends /t with exit code 0 (got $HARNESS_EXIT_CODE)" \
     [ "$HARNESS_EXIT_CODE" = 0 ]
 else
