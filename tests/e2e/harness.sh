@@ -1,23 +1,48 @@
 # End-to-end harness for the saver under Wine: sourced by tests/e2e/test_*.sh
 # and by scripts/demo.
 #
-# It owns a private Xvfb display, a wine prefix (initialised once, reused), an
-# optional PulseAudio daemon with a null sink, and every process it starts.
-# harness_stop ends them by process id; harness_start installs it as the
-# EXIT trap, and a watchdog does the same if the test itself is killed.
+# It owns a private Xvfb display (a free number, 1024x768x24 with GLX), a wine
+# prefix (initialised once and reused, ".cordelune-ready" marker shared with
+# scripts/wine-run), an optional PulseAudio daemon with a null sink, a wine
+# server of its own when none serves the prefix yet, and every process it
+# starts. harness_stop ends them by process id; harness_start installs it as
+# the EXIT trap, and a watchdog does the same if the test itself is killed.
 #
+# Start and stop
+#   harness_begin                    a test's start: saver, helper and prefix of
+#                                    the CTest tree (CORDELUNE_SAVER and
+#                                    CORDELUNE_TESTHOST override the programs)
 #   harness_start PREFIX ARCH        display + prefix (+ pulse if HARNESS_PULSE=1)
-#   harness_run_saver SCR ARGS...    start the saver, log to $HARNESS_LOG
-#   harness_wait_log TEXT MS         wait for a log line
-#   harness_wait_exit MS             wait for the saver; sets HARNESS_EXIT_CODE/_MS
-#   harness_key / harness_click / harness_mouse_to / harness_mouse_by
-#   harness_screenshot FILE          import -window root
-#   harness_reg_set / harness_reg_query / harness_reg_clear
-#   harness_host ARGS... / harness_host_start ARGS...   cordelune-testhost.exe
-#   harness_pass / harness_fail / harness_check / harness_finish
+#   harness_wine_prefix PREFIX ARCH  only the Wine environment and the prefix
+#   harness_pulse_start, harness_record_start WAV, harness_record_stop
+#   harness_stop
+# The saver
+#   harness_run_saver SCR ARGS...    background run; CORDELUNE_LOG = $HARNESS_LOG,
+#                                    extra environment from the array HARNESS_ENV
+#   harness_preview_start SCR        /p in a parent made by the helper
+#   harness_wait_log TEXT MS, harness_log_has TEXT
+#   harness_wait_exit MS             sets HARNESS_EXIT_CODE and HARNESS_EXIT_MS
+#   harness_saver_alive, harness_still_running WHAT, harness_kill_saver
+#   harness_count_presents, harness_wait_presents N MS   (WINEDEBUG=trace+d3d9)
+#   harness_created_window CLASS                          (WINEDEBUG=trace+win)
+# Input and the screen
+#   harness_key KEYS..., harness_click BUTTON [X Y]
+#   harness_mouse_to X Y, harness_mouse_by DX DY (exact pixel steps)
+#   harness_screenshot FILE, harness_wait_screen_color '#RRGGBB' PERCENT MS FILE
+#   harness_pixel FILE X Y, harness_count_color FILE '#RRGGBB', harness_pixel_count FILE
+#   harness_x_windows PID            viewable X windows of a wine process
+# Registry (the saver's key under HKCU)
+#   harness_reg_set NAME=DWORD..., harness_reg_add NAME TYPE DATA,
+#   harness_reg_query NAME, harness_reg_clear
+# The Windows-side helper (cordelune-testhost.exe)
+#   harness_host ARGS..., harness_host_start ARGS..., harness_saver_windows [MS]
+#   harness_field LINE KEY, harness_wait_file FILE REGEX MS
+# Results
+#   harness_pass / harness_fail / harness_check MESSAGE COMMAND... / harness_finish
 #
 # Tests get CORDELUNE_BIN, CORDELUNE_WINEPREFIX, CORDELUNE_WINEARCH,
-# CORDELUNE_ARTIFACTS and CORDELUNE_SOURCE_DIR from CTest.
+# CORDELUNE_ARTIFACTS and CORDELUNE_SOURCE_DIR from CTest; screenshots, logs
+# and helper reports of a test go to $CORDELUNE_ARTIFACTS/<test name>/.
 
 HARNESS_SOURCE_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 HARNESS_SCREEN=${HARNESS_SCREEN:-1024x768x24}
