@@ -268,6 +268,8 @@ harness_begin() {
   [ -n "${CORDELUNE_WINEPREFIX:-}" ] || { echo "FAIL: CORDELUNE_WINEPREFIX is not set"; exit 1; }
   harness_start "$CORDELUNE_WINEPREFIX" "${CORDELUNE_WINEARCH:-win32}" ||
     { echo "FAIL: the harness could not start Xvfb and Wine"; exit 1; }
+  # A test may leave settings behind through the saver itself (the dialog).
+  HARNESS_REG_TOUCHED=1
 }
 
 # Ends everything harness_start and the run functions started, by pid.
