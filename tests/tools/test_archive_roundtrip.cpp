@@ -394,6 +394,18 @@ TEST(ArchiveWriter, InconsistentEntriesAreRefused) {
     RarEntry ok = e;
     ok.nFlags = 0x8080;
     EXPECT_FALSE(refused(ok));
+
+    // Names the saver's reader cannot tell apart.
+    CRarWriter twins;
+    RarEntry a = e, b = e;
+    a.strName = "Dir\\a_b.tga";
+    b.strName = "dir/A/B.TGA";
+    twins.Add(a);
+    twins.Add(b);
+    Bytes archive;
+    std::string error;
+    EXPECT_FALSE(twins.Build(archive, error));
+    EXPECT_NE(error.find("cannot tell"), std::string::npos) << error;
 }
 
 TEST(ArchiveListing, HeadCrcMatchesAnotherArchiver) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -156,6 +157,17 @@ void AppendEntry(std::vector<uint8_t>& out, const Prepared& p) {
     out.insert(out.end(), p.packed.begin(), p.packed.end());
 }
 
+// The key under which the saver's reader finds a name: "\", "/" and "_"
+// alike, letters without case.
+std::string LookupKey(const std::string& strName) {
+    std::string k = strName.substr(0, kMaxName);
+    for (char& c : k) {
+        if (c == '\\' || c == '/') c = '_';
+        else if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+    }
+    return k;
+}
+
 } // namespace
 
 void CRarWriter::AddDirectory(const std::string& strName) {
@@ -167,8 +179,14 @@ void CRarWriter::AddDirectory(const std::string& strName) {
 }
 
 bool CRarWriter::Build(std::vector<uint8_t>& archive, std::string& strError) const {
-    for (const RarEntry& e : m_entries)
+    std::set<std::string> keys;
+    for (const RarEntry& e : m_entries) {
         if (!CheckEntry(e, strError)) return false;
+        if (!keys.insert(LookupKey(e.strName)).second) {
+            strError = "entry \"" + e.strName + "\": another entry has a name the reader cannot tell from it";
+            return false;
+        }
+    }
 
     // Entry order: in a solid archive the stream's entries come last.
     std::vector<Prepared> order;

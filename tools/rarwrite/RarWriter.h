@@ -89,7 +89,9 @@ public:
     void AddDirectory(const std::string& strName);
 
     // The whole archive. False with a one-line reason in strError when an
-    // entry is invalid (name, method, flags, version, size).
+    // entry is invalid (name, method, flags, version, size) or when two
+    // names are the same to the saver's reader ("\", "/" and "_" alike,
+    // letters without case).
     bool Build(std::vector<uint8_t>& archive, std::string& strError) const;
 
     // Builds and writes the archive; the file appears only when complete
