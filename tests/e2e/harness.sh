@@ -62,6 +62,7 @@ HARNESS_HOSTS=0
 HARNESS_TESTHOST=
 HARNESS_SAVER_SCR=
 HARNESS_WINE=wine
+HARNESS_NORAND=()
 HARNESS_REG_TOUCHED=0
 HARNESS_LOG=
 HARNESS_ENV=()
@@ -155,9 +156,14 @@ harness_wine_prefix() {
 # The loader for the prefix's programs. A 64-bit program that is not an .exe
 # (the .scr) would go through start.exe under the plain "wine" launcher, a
 # second process; wine64 runs it as the very process we start.
+#
+# Wine processes run without address-space randomisation: with it, a 64-bit
+# start now and then fails ("failed to map the shared user data").
 _harness_pick_loader() {
   local w
   HARNESS_WINE=wine
+  HARNESS_NORAND=()
+  if setarch "$(uname -m)" -R true 2>/dev/null; then HARNESS_NORAND=(setarch "$(uname -m)" -R); fi
   [ "${WINEARCH:-}" = win64 ] || return 0
   for w in "$(command -v wine64 2>/dev/null)" /usr/lib/wine/wine64 /usr/lib64/wine/wine64 /opt/wine-stable/bin/wine64; do
     if [ -n "$w" ] && [ -x "$w" ]; then HARNESS_WINE=$w; return 0; fi
@@ -177,7 +183,7 @@ _harness_start_wineserver() {
     HARNESS_SERVER_PID=
   fi
   # Bring up Wine's own services now, with no pipe of ours inherited.
-  wine reg query 'HKCU\Software' >/dev/null 2>&1 </dev/null || true
+  "${HARNESS_NORAND[@]}" wine reg query 'HKCU\Software' >/dev/null 2>&1 </dev/null || true
 }
 
 # --- display and sound -------------------------------------------------------
@@ -282,7 +288,7 @@ harness_stop() {
   # Settings a test stored must not follow the prefix into the next run (or
   # into the demo, which shares the prefix).
   if [ "$HARNESS_REG_TOUCHED" = 1 ]; then
-    timeout 20 wine reg delete "$HARNESS_REG_KEY" /f >/dev/null 2>&1 </dev/null || true
+    timeout 20 "${HARNESS_NORAND[@]}" wine reg delete "$HARNESS_REG_KEY" /f >/dev/null 2>&1 </dev/null || true
   fi
   if [ -n "$HARNESS_SERVER_PID" ] && harness_alive "$HARNESS_SERVER_PID"; then
     # Our own server: whatever it still serves was started by this harness.
@@ -316,7 +322,7 @@ harness_run_saver() {
   local scr=$1; shift
   harness_new_log "$scr $*"
   env CORDELUNE_LOG="$(harness_winpath "$HARNESS_LOG")" "${HARNESS_ENV[@]}" \
-    "$HARNESS_WINE" "$scr" "$@" >"$HARNESS_ARTIFACTS/run$HARNESS_RUN.wine.txt" 2>&1 </dev/null &
+    "${HARNESS_NORAND[@]}" "$HARNESS_WINE" "$scr" "$@" >"$HARNESS_ARTIFACTS/run$HARNESS_RUN.wine.txt" 2>&1 </dev/null &
   HARNESS_SAVER_PID=$!
   HARNESS_SAVER_PIDS+=("$HARNESS_SAVER_PID")
   _harness_track "$HARNESS_SAVER_PID"
@@ -336,11 +342,13 @@ harness_still_running() {
 
 harness_kill_saver() { harness_kill_pid "$HARNESS_SAVER_PID"; }
 
-# harness_wait_exit MS: waits for the saver to end; HARNESS_EXIT_CODE is its
-# exit code and HARNESS_EXIT_MS the time waited. Status 1 when it still runs.
+# harness_wait_exit MS [START]: waits for the saver to end; HARNESS_EXIT_CODE
+# is its exit code and HARNESS_EXIT_MS the time since START (a harness_now_ms
+# reading, e.g. taken before the input that should end it; default now).
+# Status 1 when it still runs MS after START.
 harness_wait_exit() {
-  local limit=$1 start now
-  start=$(harness_now_ms)
+  local limit=$1 start=${2:-} now
+  [ -n "$start" ] || start=$(harness_now_ms)
   while harness_alive "$HARNESS_SAVER_PID"; do
     now=$(harness_now_ms)
     [ $((now - start)) -ge "$limit" ] && { HARNESS_EXIT_MS=$((now - start)); return 1; }
@@ -429,24 +437,24 @@ harness_reg_set() {
     echo "[${HARNESS_REG_KEY//HKCU/HKEY_CURRENT_USER}]"
     for kv in "$@"; do printf '"%s"=dword:%08x\n' "${kv%%=*}" "$(( ${kv#*=} & 0xFFFFFFFF ))"; done
   } >"$file"
-  wine reg import "$(harness_winpath "$file")" >"$HARNESS_TMP/reg.txt" 2>&1 </dev/null
+  "${HARNESS_NORAND[@]}" wine reg import "$(harness_winpath "$file")" >"$HARNESS_TMP/reg.txt" 2>&1 </dev/null
 }
 
 # harness_reg_add NAME TYPE DATA: one value of any type (wine reg add).
 harness_reg_add() {
   HARNESS_REG_TOUCHED=1
-  wine reg add "$HARNESS_REG_KEY" /v "$1" /t "$2" /d "$3" /f >"$HARNESS_TMP/reg.txt" 2>&1 </dev/null
+  "${HARNESS_NORAND[@]}" wine reg add "$HARNESS_REG_KEY" /v "$1" /t "$2" /d "$3" /f >"$HARNESS_TMP/reg.txt" 2>&1 </dev/null
 }
 
 # harness_reg_query NAME: the value's data as reg prints it (0x2, text...).
 harness_reg_query() {
-  wine reg query "$HARNESS_REG_KEY" /v "$1" >"$HARNESS_TMP/reg.txt" 2>&1 </dev/null || return 1
+  "${HARNESS_NORAND[@]}" wine reg query "$HARNESS_REG_KEY" /v "$1" >"$HARNESS_TMP/reg.txt" 2>&1 </dev/null || return 1
   grep -F "$1" "$HARNESS_TMP/reg.txt" | tr -d '\r' | sed 's/^ *[^ ]* *REG_[A-Z_]* *//' | head -n1
 }
 
 # Removes the saver's key, so a run starts from the factory values.
 harness_reg_clear() {
-  wine reg delete "$HARNESS_REG_KEY" /f >"$HARNESS_TMP/reg.txt" 2>&1 </dev/null || true
+  "${HARNESS_NORAND[@]}" wine reg delete "$HARNESS_REG_KEY" /f >"$HARNESS_TMP/reg.txt" 2>&1 </dev/null || true
 }
 
 # --- the Windows-side helper -------------------------------------------------
@@ -454,7 +462,7 @@ harness_reg_clear() {
 # harness_host ARGS...: runs cordelune-testhost.exe and prints its report.
 harness_host() {
   local out=$HARNESS_TMP/host.$$.$RANDOM rc=0
-  "$HARNESS_WINE" "$HARNESS_TESTHOST" "$@" >"$out" 2>&1 </dev/null || rc=$?
+  "${HARNESS_NORAND[@]}" "$HARNESS_WINE" "$HARNESS_TESTHOST" "$@" >"$out" 2>&1 </dev/null || rc=$?
   tr -d '\r' <"$out"
   rm -f "$out"
   return $rc
@@ -467,7 +475,7 @@ harness_host_start() {
   HARNESS_HOST_OUT=$HARNESS_ARTIFACTS/host$HARNESS_HOSTS.txt
   echo "$HARNESS_TESTHOST $*" >"$HARNESS_ARTIFACTS/host$HARNESS_HOSTS.cmd"
   env CORDELUNE_LOG="$(harness_winpath "$HARNESS_LOG")" "${HARNESS_ENV[@]}" \
-    "$HARNESS_WINE" "$HARNESS_TESTHOST" "$@" >"$HARNESS_HOST_OUT" 2>&1 </dev/null &
+    "${HARNESS_NORAND[@]}" "$HARNESS_WINE" "$HARNESS_TESTHOST" "$@" >"$HARNESS_HOST_OUT" 2>&1 </dev/null &
   HARNESS_HOST_PID=$!
   HARNESS_HOST_PIDS+=("$HARNESS_HOST_PID")
   _harness_track "$HARNESS_HOST_PID"

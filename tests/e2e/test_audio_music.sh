@@ -97,15 +97,16 @@ harness_check "music35: the recording holds sound (starts at $ONSET s)" [ "$ONSE
 if [ "$ONSET" != -1 ]; then
   sox "$WORK/music35.wav" "$WORK/music35.cut.wav" trim "$ONSET" "$LISTEN_S"
   audio_envelope "$WORK/music35.cut.wav" "$ENV_WINDOW" >"$WORK/music35.env"
-  read -r R AT < <(audio_match "$WORK/music35.env" "$WORK/music.env" loop)
+  read -r R AT < <(audio_match "$WORK/music35.env" "$WORK/music.env" loop 2.86)  # the track is 100/35 as loud
   AT_S=$(awk -v k="$AT" -v w=$ENV_WINDOW 'BEGIN { print k * w }')
   # Under Wine the first second or so of a new stream can go unheard, and a
   # busy machine drops a few blocks: a loose match, but at the right place.
-  harness_check "music35: its loudness follows the track (correlation $R)" audio_between "$R" 0.5 1
-  harness_check "music35: the best match is the start of the track ($AT_S s of 54 s)" \
-    audio_between "$AT_S" 0 2.5
-  # The spectrum: the share of each band in the level, recording against track.
-  for band in 60-300 300-1200 1200-4800 4800-16000; do
+  harness_check "music35: its loudness follows the track (correlation $R)" audio_between "$R" 0.4 1
+  harness_check "music35: the best match is the start of the track ($AT_S s of the 54 s loop)" \
+    audio_between "$(awk -v t="$AT_S" 'BEGIN { print (t > 27 ? t - 54 : t) }')" -3 3
+  # The spectrum: the share of each band in the level, recording against
+  # track (below 4.8 kHz, where the clicks of dropped blocks count little).
+  for band in 60-300 300-1200 1200-4800; do
     REC_B=$(audio_ratio "$(audio_rms "$WORK/music35.cut.wav" sinc "$band")" "$(audio_rms "$WORK/music35.cut.wav")")
     REF_B=$(audio_ratio "$(audio_rms "$WORK/music.wav" trim 0 "$LISTEN_S" sinc "$band")" "$(audio_rms "$WORK/music.wav" trim 0 "$LISTEN_S")")
     harness_check "music35: band $band Hz carries the track's share of the level ($REC_B against $REF_B)" \

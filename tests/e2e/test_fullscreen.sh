@@ -23,9 +23,10 @@ start_fullscreen() {
     harness_wait_presents 5 30000
 }
 
-# expect_exit WHAT: the saver ended with code 0 within EXIT_LIMIT_MS.
+# expect_exit WHAT: the saver ended with code 0 within EXIT_LIMIT_MS of
+# INPUT_MS (taken right before the input).
 expect_exit() {
-  if ! harness_wait_exit 5000; then
+  if ! harness_wait_exit 5000 "$INPUT_MS"; then
     harness_fail "$1 ends the saver (still running after 5 s)"
     harness_kill_saver
     return
@@ -94,6 +95,7 @@ harness_check 'log: no "error create 3d device"' \
   bash -c '[ -s "$1" ] && ! grep -qF "error create 3d device" "$1"' _ "$HARNESS_LOG"
 
 if harness_still_running "the key press"; then
+  INPUT_MS=$(harness_now_ms)
   harness_key space
   expect_exit "a key press"
 fi
@@ -108,6 +110,7 @@ for button in 1 3; do
     continue
   fi
   harness_still_running "the $name mouse button" || continue
+  INPUT_MS=$(harness_now_ms)
   harness_click $button
   expect_exit "the $name mouse button"
 done

@@ -39,8 +39,10 @@ swing() {
   done
 }
 
+# expect_exit WHAT: the saver ended with code 0 within EXIT_LIMIT_MS of
+# INPUT_MS (taken right before the input).
 expect_exit() {
-  if ! harness_wait_exit 5000; then
+  if ! harness_wait_exit 5000 "$INPUT_MS"; then
     harness_fail "$1 ends the saver (still running after 5 s)"
     harness_kill_saver
     return
@@ -73,6 +75,7 @@ if start_fullscreen; then
   harness_check 'log: no "detected mouse move" after 20 px steps' \
     bash -c '[ -s "$1" ] && ! grep -qF "detected mouse move" "$1"' _ "$HARNESS_LOG"
   if harness_still_running "the 21 px jump"; then
+    INPUT_MS=$(harness_now_ms)
     harness_mouse_by 21 0
     expect_exit "a jump of 21 px"
   fi
@@ -87,6 +90,7 @@ if start_fullscreen; then
   swing 0 -20 6
   expect_running "12 vertical moves of exactly 20 px"
   if harness_still_running "the vertical 21 px jump"; then
+    INPUT_MS=$(harness_now_ms)
     harness_mouse_by 0 -21
     expect_exit "a vertical jump of 21 px"
   fi
@@ -103,6 +107,7 @@ if start_fullscreen; then
   harness_check 'log: no "detected mouse move" with ExitOnMouseMove cleared' \
     bash -c '[ -s "$1" ] && ! grep -qF "detected mouse move" "$1"' _ "$HARNESS_LOG"
   if harness_still_running "the key press"; then
+    INPUT_MS=$(harness_now_ms)
     harness_key Escape
     expect_exit "a key press with ExitOnMouseMove cleared"
   fi

@@ -30,12 +30,14 @@ audio_onset() {
     END { if (!found) print -1 }'
 }
 
-# audio_match SHORT LONG [loop]: how well the envelope SHORT (one value a
-# line) follows some stretch of the envelope LONG: the best correlation
-# coefficient over all offsets, and that offset in windows. "loop" lets
-# the stretch run on from the end of LONG into its start.
+# audio_match SHORT LONG [loop] [GAIN]: how well the envelope SHORT (one
+# value a line) follows some stretch of the envelope LONG: the best
+# correlation coefficient over all offsets, and that offset in windows.
+# "loop" lets the stretch run on from the end of LONG into its start; GAIN
+# (LONG's level against SHORT's) counts only stretches within a factor of
+# two of that level, so that a quiet tail of the same shape does not match.
 audio_match() {
-  awk -v loop="${3:-}" '
+  awk -v loop="${3:-}" -v gain="${4:-0}" '
     FNR == 1 { f++ }
     f == 1 { a[na++] = $1; next }
     { b[nb++] = $1 }
@@ -47,6 +49,10 @@ audio_match() {
         for (i = 0; i < na; i++) {
           x = a[i]; y = b[(k + i) % nb]
           sa += x; sb += y; saa += x * x; sbb += y * y; sab += x * y
+        }
+        if (gain > 0 && saa > 0) {
+          g = sqrt(sbb / saa)
+          if (g < gain / 2 || g > gain * 2) continue
         }
         va = saa - sa * sa / na; vb = sbb - sb * sb / na
         if (va <= 0 || vb <= 0) continue
