@@ -1,6 +1,7 @@
 #include "audio/SoundSystem.h"
 
 #include "audio/AudioLibrary.h"
+#include "host/Log.h"
 
 namespace {
 
@@ -21,6 +22,7 @@ void SoundSystem::SoundInit(HWND hWnd) {
     LoadAudioLibrary();
     const BassEntryPoints& lib = BoundAudioLibrary();
     if (lib.BASS_Init && lib.BASS_Init(kOutputDevice, kOutputRate, bass::kDevice3D, hWnd, nullptr)) {
+        LogMessage(LogPath(), "%s\t%d\n", "BASS_Init", 0);
         if (lib.BASS_Start) lib.BASS_Start();
         if (lib.BASS_GetVolume) m_nSavedVolume = uint8_t(lib.BASS_GetVolume());
         SoundSetVolume(m_nVolume);
@@ -28,6 +30,7 @@ void SoundSystem::SoundInit(HWND hWnd) {
         // Only a missing 3D support leaves the sound on; without the library
         // there is no device either.
         const DWORD nError = lib.BASS_ErrorGetCode ? lib.BASS_ErrorGetCode() : bass::kErrorUnknown;
+        LogMessage(LogPath(), "%s\t%d\n", "BASS_Init", int(nError));
         if (!lib.BASS_Init || nError != bass::kErrorNo3D) m_nEnabled = 0;
     }
     if (lib.BASS_Set3DFactors) lib.BASS_Set3DFactors(kKeepFactor, kRollOff, kKeepFactor);
@@ -59,6 +62,7 @@ void SoundSystem::SoundPlay(int nIndex, bool bLoop) {
     if (sample.hChannel && lib.BASS_ChannelIsActive(sample.hChannel) != bass::kActiveStopped) return;
     sample.hChannel = lib.BASS_SampleGetChannel(sample.hSample, FALSE);
     lib.BASS_ChannelPlay(sample.hChannel, TRUE);
+    LogMessage(LogPath(), "%s\t%d\n", "SoundPlay", nIndex);
     if (lib.BASS_ChannelSetFlags) lib.BASS_ChannelSetFlags(sample.hChannel, bLoop ? bass::kSampleLoop : 0);
 }
 

@@ -49,7 +49,7 @@ HIT_MS=$(log_time $'SoundPlay\t1' 20)
 harness_check "the cupid shoots within $ACTION_LIMIT_S s (at ${SHOT_MS:-?} ms)" [ -n "$SHOT_MS" ]
 harness_check "the arrow hits the heart (at ${HIT_MS:-?} ms)" [ -n "$HIT_MS" ]
 HEARD=$SHOT_MS
-[ -n "$HEARD" ] && sleep 12
+[ -n "$HEARD" ] && sleep 14
 
 harness_key space
 if harness_wait_exit 10000; then
@@ -90,96 +90,13 @@ if [ -n "$HEARD" ]; then
   harness_check "they sound when the saver plays them: $GAP s apart, played $LOG_GAP s apart" \
     audio_between "$(awk -v a="$GAP" -v b="$LOG_GAP" 'BEGIN { print a - b }')" -0.4 0.4
 
-  # Only the effects: nothing before the shot, silence once the hit has
-  # died away.
+  # Only the effects: nothing before the shot, and silence once the hit has
+  # died away (at the end of the recording: on a busy machine dropped
+  # blocks stretch the effects out).
   BEFORE=$(audio_peak "$WORK/sfx.wav" trim 0 "$(awk -v c="$CUT" -v t="$TS" 'BEGIN { print c + t - 0.3 }')")
   harness_check "nothing is heard before the shot (peak $BEFORE)" audio_between "${BEFORE:-1}" 0 0.001
-  AFTER=$(audio_peak "$WORK/sfx.cut.wav" trim "$(awk -v t="$TH" 'BEGIN { print t + 6.5 }')")
+  AFTER=$(audio_peak "$WORK/sfx.cut.wav" trim -1.5)
   harness_check "nothing is heard once the hit has ended (peak $AFTER)" audio_between "${AFTER:-1}" 0 0.001
-fi
-
-harness_finish; }
-  audio_envelope "$WORK/$id.wav" "$ENV_WINDOW" >"$WORK/$id.env"
-done
-
-# log_time TEXT LIMIT_S: milliseconds from the start of the recording until
-# TEXT shows in the saver's log (polled), or nothing after LIMIT_S.
-log_time() {
-  local i
-  for i in $(seq 1 $(( $2 * 20 ))); do
-    harness_log_has "$1" && { echo $(( $(harness_now_ms) - RECORD_START )); return 0; }
-    harness_saver_alive || return 1
-    sleep 0.05
-  done
-  return 1
-}
-
-harness_reg_clear
-harness_reg_set Music=1 SFX=2 MusicVolume=35
-harness_record_start "$WORK/sfx.wav"
-RECORD_START=$(harness_now_ms)
-harness_run_saver "$HARNESS_SAVER_SCR" /s
-harness_wait_log $'BASS_Init\t' "$LOAD_LIMIT_MS"
-harness_check "the audio library is extracted to a \"bas\" temporary file" [ -n "$(audio_bas_files "$PREFIX")" ]
-harness_check "the sound device opens ($(grep -a $'^BASS_Init\t' "$HARNESS_LOG" | tr '\t\r' ' ' | head -n1))" \
-  harness_log_has $'BASS_Init\t0'
-
-# With the music off the shot is sound 0 and the hit sound 1.
-SHOT_MS=$(log_time $'SoundPlay\t0' "$ACTION_LIMIT_S")
-HIT_MS=$(log_time $'SoundPlay\t1' 20)
-harness_check "the cupid shoots within $ACTION_LIMIT_S s (at ${SHOT_MS:-?} ms)" [ -n "$SHOT_MS" ]
-harness_check "the arrow hits the heart (at ${HIT_MS:-?} ms)" [ -n "$HIT_MS" ]
-HEARD=$SHOT_MS
-[ -n "$HEARD" ] && sleep 12
-
-harness_key space
-if harness_wait_exit 10000; then
-  harness_check "ends with exit code 0 after a key (got $HARNESS_EXIT_CODE)" [ "$HARNESS_EXIT_CODE" = 0 ]
-else
-  harness_fail "ends after a key (still running after 10 s)"
-  harness_kill_saver
-fi
-sleep 0.5
-harness_record_stop
-LEFT=$(audio_bas_files "$PREFIX")
-harness_check "no \"bas\" temporary file is left (${LEFT:-none})" [ -z "$LEFT" ]
-
-if [ -n "$HEARD" ]; then
-  # From a second before the shot on: the effects, then silence.
-  CUT=$(awk -v t="$SHOT_MS" 'BEGIN { t = t / 1000 - 1; print (t > 0 ? t : 0) }')
-  sox "$WORK/sfx.wav" "$WORK/sfx.cut.wav" trim "$CUT"
-  HEARD_BEFORE=$(audio_peak "$WORK/sfx.wav" trim 0 "$CUT")
-  harness_check "nothing is heard before the shot (peak $HEARD_BEFORE)" audio_between "${HEARD_BEFORE:-1}" 0 0.001
-  audio_envelope "$WORK/sfx.cut.wav" "$ENV_WINDOW" >"$WORK/sfx.env"
-  PEAK=$(audio_peak "$WORK/sfx.wav")
-  EXPECTED=$(awk -v a="$(audio_peak "$WORK/461.wav")" -v b="$(audio_peak "$WORK/462.wav")" \
-    'BEGIN { print 0.35 * (a > b ? a : b) }')
-  harness_check "the effects peak at their level for volume 35 ($PEAK, expected about $EXPECTED)" \
-    audio_between "$(audio_ratio "$PEAK" "$EXPECTED")" 0.7 1.3
-
-  read -r RS AS < <(audio_match "$WORK/462.env" "$WORK/sfx.env" "" 0.35)
-  read -r RH AH < <(audio_match "$WORK/461.env" "$WORK/sfx.env" "" 0.35)
-  TS=$(awk -v k="$AS" -v w=$ENV_WINDOW 'BEGIN { print k * w }')
-  TH=$(awk -v k="$AH" -v w=$ENV_WINDOW 'BEGIN { print k * w }')
-  harness_check "the shot is heard (its loudness contour matches with $RS)" audio_between "$RS" 0.6 1
-  harness_check "the hit is heard (its loudness contour matches with $RH)" audio_between "$RH" 0.6 1
-  # The moments: where the contours match against when the saver played
-  # them (the log is polled, and the output runs a little behind).
-  SHOT_AT=$(awk -v t="$SHOT_MS" -v c="$CUT" 'BEGIN { print t / 1000 - c }')
-  HIT_AT=$(awk -v t="$HIT_MS" -v c="$CUT" 'BEGIN { print t / 1000 - c }')
-  harness_check "the shot sounds when it is played ($TS s, played at $SHOT_AT s)" \
-    audio_between "$(awk -v a="$TS" -v b="$SHOT_AT" 'BEGIN { print a - b }')" -0.6 0.6
-  harness_check "the hit sounds when it is played ($TH s, played at $HIT_AT s)" \
-    audio_between "$(awk -v a="$TH" -v b="$HIT_AT" 'BEGIN { print a - b }')" -0.6 0.6
-
-  # Only the effects: no music under them, silence once they have ended.
-  QUIET=$(audio_share_above "$WORK/sfx.env" 0.0003)
-  TAIL=$(awk -v t="$TH" 'BEGIN { print t + 7 }')
-  TAIL_PEAK=$(audio_peak "$WORK/sfx.cut.wav" trim "$TAIL")
-  harness_check "after the effects the recording is silent (peak $TAIL_PEAK from $TAIL s)" \
-    audio_between "${TAIL_PEAK:-1}" 0 0.001
-  harness_check "sound fills only the effects' share of the time ($QUIET of the recording)" \
-    audio_between "$QUIET" 0.05 0.8
 fi
 
 harness_finish
