@@ -20,7 +20,7 @@ start_fullscreen() {
   harness_run_saver "$HARNESS_SAVER_SCR" /s
   HARNESS_ENV=()
   harness_wait_log "hal hardware" 20000 &&
-    harness_wait_presents 5 30000
+    harness_wait_presents 5 60000
 }
 
 # expect_exit WHAT: the saver ended with code 0 within EXIT_LIMIT_MS of

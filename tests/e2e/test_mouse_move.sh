@@ -15,7 +15,7 @@ start_fullscreen() {
   HARNESS_ENV=(WINEDEBUG=trace+d3d9)
   harness_run_saver "$HARNESS_SAVER_SCR" /s
   HARNESS_ENV=()
-  harness_wait_log "hal hardware" 20000 && harness_wait_presents 5 30000 && sleep 0.3
+  harness_wait_log "hal hardware" 20000 && harness_wait_presents 5 60000 && sleep 0.3
 }
 
 # step DX DY: one pointer move that the saver receives as a message of its

@@ -35,7 +35,7 @@ else
   harness_fail "/t opens a window (log: $(tr '\n' '|' <"$HARNESS_LOG" 2>/dev/null))"
 fi
 
-if harness_wait_log "hal hardware" 20000 && harness_wait_presents 5 30000; then
+if harness_wait_log "hal hardware" 20000 && harness_wait_presents 5 60000; then
   harness_pass "/t creates a HAL device and presents frames"
 else
   harness_fail "/t creates a HAL device and presents frames"
