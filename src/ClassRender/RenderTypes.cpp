@@ -69,3 +69,16 @@ void CFaceRenderBuffer::Release() {
         m_pRenderBuffer = nullptr;
     }
 }
+
+bool CreateQuadBatchBuffers(CFaceRenderBuffer& faces, CVertexRenderBuffer& vertices, uint32_t nQuads,
+                            IDirect3DDevice9* pDevice) {
+    faces.m_nCount = 2 * nQuads;
+    vertices.m_nCount = 4 * nQuads;
+    if (faces.CreateRenderBuffer(pDevice) != 0 || vertices.CreateRenderBuffer(pDevice) != 0)
+        return false;
+    void* pData = nullptr;
+    if (FAILED(faces.Lock(&pData)) || !pData) return false;
+    WriteQuadIndices(static_cast<uint16_t*>(pData), nQuads);
+    faces.Unlock();
+    return true;
+}

@@ -38,3 +38,9 @@ public:
     uint32_t m_nSize = 0;
     IDirect3DIndexBuffer9* m_pRenderBuffer = nullptr;
 };
+
+// Buffers for a batch of quads: 2 triangles and 4 vertices a quad, the face
+// buffer filled with the quad index pattern. False when either buffer could
+// not be made or filled.
+bool CreateQuadBatchBuffers(CFaceRenderBuffer& faces, CVertexRenderBuffer& vertices, uint32_t nQuads,
+                            IDirect3DDevice9* pDevice);

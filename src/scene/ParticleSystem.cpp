@@ -39,23 +39,12 @@ uint32_t CParticleSystem::Create(uint32_t nCount, const char* pszTexture, IDirec
     m_bLoaded = false;
     if (nCount == 0 || nCount > kMaxQuads) return 1;
     m_Field.Create(nCount, vExtent, sizes, vCentre, fNearCullSq);
-    m_FaceBuffer.m_nCount = 2 * nCount;
-    m_VertexBuffer.m_nCount = 4 * nCount;
-    bool bBuffers = m_FaceBuffer.CreateRenderBuffer(pDevice) == 0 &&
-                    m_VertexBuffer.CreateRenderBuffer(pDevice) == 0;
-    if (bBuffers) {
-        void* pData = nullptr;
-        bBuffers = SUCCEEDED(m_FaceBuffer.Lock(&pData)) && pData;
-        if (bBuffers) {
-            WriteQuadIndices(static_cast<uint16_t*>(pData), nCount);
-            m_FaceBuffer.Unlock();
-        }
-        // Nothing shows before the first update writes the quads.
-        pData = nullptr;
-        if (bBuffers && SUCCEEDED(m_VertexBuffer.Lock(&pData)) && pData) {
-            std::memset(pData, 0, m_VertexBuffer.m_nSize);
-            m_VertexBuffer.Unlock();
-        }
+    const bool bBuffers = CreateQuadBatchBuffers(m_FaceBuffer, m_VertexBuffer, nCount, pDevice);
+    // Nothing shows before the first update writes the quads.
+    void* pData = nullptr;
+    if (bBuffers && SUCCEEDED(m_VertexBuffer.Lock(&pData)) && pData) {
+        std::memset(pData, 0, m_VertexBuffer.m_nSize);
+        m_VertexBuffer.Unlock();
     }
     const uint32_t nResult = CreateArchiveTexture(pszTexture, pDevice, &m_pTexture);
     m_bLoaded = bBuffers && nResult == 0;

@@ -17,18 +17,7 @@ uint32_t CTextBlock::Create(int32_t nColumns, int32_t nRows, const char* pszText
     if (!m_Layout.Create(nColumns, nRows, fGlyphScale, fLineScale)) return 1;
     m_nTint = 0xFFFFFFFF;
     const uint32_t nCells = m_Layout.CellCount();
-    m_FaceBuffer.m_nCount = 2 * nCells;
-    m_VertexBuffer.m_nCount = 4 * nCells;
-    bool bBuffers = m_FaceBuffer.CreateRenderBuffer(pDevice) == 0 &&
-                    m_VertexBuffer.CreateRenderBuffer(pDevice) == 0;
-    if (bBuffers) {
-        void* pData = nullptr;
-        bBuffers = SUCCEEDED(m_FaceBuffer.Lock(&pData)) && pData;
-        if (bBuffers) {
-            WriteQuadIndices(static_cast<uint16_t*>(pData), nCells);
-            m_FaceBuffer.Unlock();
-        }
-    }
+    const bool bBuffers = CreateQuadBatchBuffers(m_FaceBuffer, m_VertexBuffer, nCells, pDevice);
     const uint32_t nResult = CreateArchiveTexture(pszTexture, pDevice, &m_pTexture);
     m_bLoaded = bBuffers && nResult == 0;
     if (m_bLoaded) Rebuild();  // an empty grid until the first text arrives
