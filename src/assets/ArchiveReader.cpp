@@ -186,7 +186,7 @@ bool ProcessEntry(UnpackState& s, bool bSolidArchive) {
     }
     if (s.bFound) {
         if (s.nOutputPos != h.nUnpSize) return false;
-        if (Crc32Of(s.aCrcTable, s.pOutput, h.nUnpSize) != h.nFileCrc) return false;
+        if (Crc32OfSliced(s.crcSlices, s.pOutput, h.nUnpSize) != h.nFileCrc) return false;
     }
     return true;
 }
@@ -213,6 +213,7 @@ int ExtractArchiveEntry(uint8_t** ppOutData, uint32_t* pnOutSize, const char* ps
                         ResourceBlob* pArchive, const char* pszPassword) {
     UnpackState& s = g_unpackState;
     BuildCrc32Table(s.aCrcTable);
+    BuildCrc32Slices(s.crcSlices);
     CopyName(s.szEntryName, pszEntryName);
     std::memset(s.szPassword, 0, sizeof(s.szPassword));
     if (pszPassword) std::strncpy(s.szPassword, pszPassword, sizeof(s.szPassword) - 1);

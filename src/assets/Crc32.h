@@ -15,3 +15,12 @@ uint32_t Crc32Update(const uint32_t* pTable, uint32_t nCrc, const uint8_t* pData
 
 // The finished checksum of a whole buffer (start value and complement applied).
 uint32_t Crc32Of(const uint32_t* pTable, const uint8_t* pData, size_t nLength);
+
+// Eight tables for the same checksum taken eight bytes at a time, for long
+// buffers: aSlices[0] is the table above, aSlices[k] the CRC of a byte
+// followed by k zero bytes.
+struct Crc32Slices {
+    uint32_t aSlices[8][256];
+};
+void BuildCrc32Slices(Crc32Slices& slices);
+uint32_t Crc32OfSliced(const Crc32Slices& slices, const uint8_t* pData, size_t nLength);

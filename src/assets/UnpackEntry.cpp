@@ -1,5 +1,6 @@
 #include <cstring>
 
+#include "assets/UnpackAudio.h"
 #include "assets/UnpackState.h"
 
 namespace {
@@ -61,7 +62,8 @@ void ReadTrailingTables(UnpackState& s) {
 
 // The decoding loop; returns false when the input ran out first.
 bool DecodeLoop(UnpackState& s) {
-    uint8_t* const pWindow = s.pWindow;
+    // The window is a heap block of its own: writes to it change no state.
+    uint8_t* __restrict const pWindow = s.pWindow;
     const uint8_t* const in = s.aInput;
     BitCursor c = s.in;
     uint32_t nUnpack = s.nUnpackPos;

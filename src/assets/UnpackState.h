@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "assets/Cipher20.h"
+#include "assets/Crc32.h"
 #include "assets/ResourceBlob.h"
 
 // Bounds the reader's own logic guarantees; fuzz builds verify them.
@@ -73,12 +74,14 @@ struct DecodeTable {
     uint16_t aQuick[1 << kQuickBits] = {};
 };
 
-// The adaptive predictor of one audio channel.
+// The adaptive predictor of one audio channel. The eleven error sums are
+// kept in twelve aligned slots so that they update four at a time; the
+// twelfth is scratch.
 struct AudioChannel {
     int32_t K1 = 0, K2 = 0, K3 = 0, K4 = 0, K5 = 0;
-    int32_t D1 = 0, D2 = 0, D3 = 0, D4 = 0;
+    int32_t aD[4] = {};                 // deltas D1..D4
     int32_t nLastDelta = 0;
-    uint32_t aDif[11] = {};
+    alignas(16) uint32_t aDif[12] = {};
     uint32_t nByteCount = 0;
     uint8_t nLastByte = 0;
 };
@@ -139,9 +142,11 @@ struct UnpackState {
     uint32_t nOutputPos = 0;     // bytes delivered into pOutput
     uint8_t* pWindow = nullptr;
     uint32_t aCrcTable[256] = {};
+    Crc32Slices crcSlices = {};  // the same table, eight bytes a step
 
     // Packed input.
-    uint8_t aInput[kInputSize] = {};
+    // Four spare bytes: the bit reader loads four bytes where it needs three.
+    uint8_t aInput[kInputSize + 4] = {};
     BitCursor in;
     int32_t nReadTop = 0;        // valid bytes in aInput
     bool bInputEnded = false;    // a read came back short: nothing more follows
@@ -194,8 +199,7 @@ void BuildDecodeTable(const uint8_t* pLengths, int nSymbols, DecodeTable& table)
 uint32_t DecodeSymbolSlow(const DecodeTable& table, uint32_t v, int& nLength);
 bool ReadCodeTables(UnpackState& s);
 
-// Audio predictor (UnpackAudio.cpp).
-uint8_t DecodeAudioByte(UnpackState& s, uint32_t nDelta);
+// Audio predictor: DecodeAudioByte in UnpackAudio.h.
 
 // Entry decoding (UnpackEntry.cpp). Returns false when the packed data ran
 // out before the entry was complete.
@@ -206,9 +210,10 @@ void FlushWindow(UnpackState& s);
 // Bit input over the input buffer.
 inline uint32_t Peek16(const uint8_t* pInput, const BitCursor& c) {
     ARCHIVE_CHECK(c.nPos >= 0 && c.nPos + 2 < kInputSize);
+    // Bytes pos .. pos + 2 hold the 16 bits; the fourth byte is shifted out.
     const uint8_t* p = pInput + c.nPos;
-    const uint32_t v = (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | p[2];
-    return (v >> (8 - c.nBit)) & 0xFFFF;
+    const uint32_t v = (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
+    return (v >> (16 - c.nBit)) & 0xFFFF;
 }
 
 inline void SkipBits(BitCursor& c, int n) {

@@ -20,10 +20,19 @@ bool ReadWholeFile(const std::string& strPath, std::vector<uint8_t>& data, std::
         strError = strPath + ": " + std::strerror(errno);
         return false;
     }
+    // One allocation of the file's size (plus a byte to see the end), then
+    // reads straight into it; growing only for files that are not regular.
     data.clear();
-    uint8_t buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof(buf), f)) > 0) data.insert(data.end(), buf, buf + n);
+    const bool bRegular = fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode);
+    data.resize(bRegular ? size_t(st.st_size) + 1 : 65536);
+    size_t nHave = 0;
+    for (;;) {
+        if (nHave == data.size()) data.resize(data.size() * 2);
+        const size_t n = std::fread(data.data() + nHave, 1, data.size() - nHave, f);
+        if (n == 0) break;
+        nHave += n;
+    }
+    data.resize(nHave);
     const bool bOk = !std::ferror(f);
     std::fclose(f);
     if (!bOk) strError = strPath + ": read error";
