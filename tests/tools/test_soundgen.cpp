@@ -30,15 +30,41 @@ std::vector<uint8_t> ReadFile(const fs::path& path) {
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
+const fs::path kSoundgen = CORDELUNE_BINARY_DIR "/bin/soundgen";
+
+// A new folder in the build tree (the same file system as the cache below).
 fs::path MakeTempDir() {
-    std::string pattern = (fs::temp_directory_path() / "soundgen-test-XXXXXX").string();
+    std::string pattern = std::string(CORDELUNE_BINARY_DIR "/soundgen-test.XXXXXX");
     if (!mkdtemp(pattern.data())) return {};
     return pattern;
 }
 
 bool RunSoundgen(const fs::path& dir) {
-    const std::string command = std::string(CORDELUNE_BINARY_DIR "/bin/soundgen --out '") + dir.string() + "'";
+    const std::string command = "'" + kSoundgen.string() + "' --out '" + dir.string() + "'";
     return std::system(command.c_str()) == 0;
+}
+
+// The sounds of the soundgen just built, written once and shared by the
+// test processes: rendering takes a few seconds, and every test case runs
+// in a process of its own. Files are moved into place one by one and the
+// stamp comes last, so a reader never sees a half-written set.
+fs::path GeneratedSounds() {
+    const fs::path dir = CORDELUNE_BINARY_DIR "/soundgen-test";
+    const fs::path stamp = dir / "stamp";
+    std::error_code error;
+    if (fs::exists(stamp, error) && fs::last_write_time(stamp, error) >= fs::last_write_time(kSoundgen, error))
+        return dir;
+    const fs::path fresh = MakeTempDir();
+    if (fresh.empty() || !RunSoundgen(fresh)) return {};
+    fs::create_directories(dir, error);
+    for (const char* pszName : kNames) {
+        const std::string name = std::string(pszName) + ".ogg";
+        fs::rename(fresh / name, dir / name, error);
+        if (error) return {};
+    }
+    fs::remove_all(fresh, error);
+    std::ofstream(stamp) << "soundgen output\n";
+    return dir;
 }
 
 double ToDb(double v) { return 20.0 * std::log10(std::max(v, 1e-12)); }
@@ -73,20 +99,14 @@ double BrightnessHz(const DecodedSample& s) {
 class SoundgenOutput : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        s_dir = MakeTempDir();
-        ASSERT_FALSE(s_dir.empty());
-        ASSERT_TRUE(RunSoundgen(s_dir)) << "soundgen failed";
+        s_dir = GeneratedSounds();
+        ASSERT_FALSE(s_dir.empty()) << "soundgen failed";
         for (const char* pszName : kNames) {
             s_files[pszName] = ReadFile(s_dir / (std::string(pszName) + ".ogg"));
             const std::vector<uint8_t>& data = s_files[pszName];
             s_results[pszName] = DecodeOggSample(data.data(), data.size(), 0, &s_sounds[pszName]);
         }
     }
-    static void TearDownTestSuite() {
-        std::error_code error;
-        if (!s_dir.empty()) fs::remove_all(s_dir, error);
-    }
-
     static const DecodedSample& Sound(const char* pszName) { return s_sounds[pszName]; }
 
     static fs::path s_dir;
@@ -233,8 +253,8 @@ TEST_F(SoundgenOutput, WritesTheSameBytesEveryTime) {
 }
 
 TEST(SoundgenCommandLine, RefusesToRunWithoutAnOutputFolder) {
-    EXPECT_NE(std::system(CORDELUNE_BINARY_DIR "/bin/soundgen 2>/dev/null"), 0);
-    EXPECT_NE(std::system(CORDELUNE_BINARY_DIR "/bin/soundgen --out /nonexistent/folder 2>/dev/null"), 0);
+    EXPECT_NE(std::system(("'" + kSoundgen.string() + "' 2>/dev/null").c_str()), 0);
+    EXPECT_NE(std::system(("'" + kSoundgen.string() + "' --out /nonexistent/folder 2>/dev/null").c_str()), 0);
 }
 
 }  // namespace
