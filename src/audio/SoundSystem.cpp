@@ -61,8 +61,7 @@ void SoundSystem::SoundPlay(int nIndex, bool bLoop) {
         return;
     if (sample.hChannel && lib.BASS_ChannelIsActive(sample.hChannel) != bass::kActiveStopped) return;
     sample.hChannel = lib.BASS_SampleGetChannel(sample.hSample, FALSE);
-    lib.BASS_ChannelPlay(sample.hChannel, TRUE);
-    LogMessage(LogPath(), "%s\t%d\n", "SoundPlay", nIndex);
+    if (lib.BASS_ChannelPlay(sample.hChannel, TRUE)) LogMessage(LogPath(), "%s\t%d\n", "SoundPlay", nIndex);
     if (lib.BASS_ChannelSetFlags) lib.BASS_ChannelSetFlags(sample.hChannel, bLoop ? bass::kSampleLoop : 0);
 }
 
