@@ -6,9 +6,9 @@
 
 #include "assets/UnpackState.h"
 
-#if defined(__GNUC__)
-// Four lanes at a time with the compiler's vector types (plain code where
-// the target has no vector unit).
+#if defined(__GNUC__) && (defined(__SSE2__) || defined(__ARM_NEON))
+// Four lanes at a time with the compiler's vector types, where the target
+// has a vector unit; plain code elsewhere (the 32-bit build).
 typedef int32_t AudioLanes __attribute__((vector_size(16)));
 
 inline AudioLanes AbsLanes(AudioLanes x) {
