@@ -169,6 +169,7 @@ HRESULT CEECore::EE_Core_Run() {
             EE_Core_LoadScene(m_pDevice);
             EE_Core_SceneLoaded(m_pDevice);
             m_nLastFrameTime = timeGetTime();
+            LogMessage(LogPath(), "scene loaded\t%u\n", unsigned(m_nLastFrameTime));
         }
     }
     if (m_hWnd) SetTimer(m_hWnd, kFpsTimer, 1000, nullptr);
@@ -195,6 +196,11 @@ void CEECore::EE_Core_Frame() {
         EE_Core_FrameMove(m_pDevice, fElapsed);
         EE_Core_FrameRender(m_pDevice);
         m_nFrameParity = 1 - m_nFrameParity;
+        static bool s_bFirstLogged = false;
+        if (!s_bFirstLogged) {
+            s_bFirstLogged = true;
+            LogMessage(LogPath(), "first frame\t%u\n", unsigned(timeGetTime()));
+        }
     }
     ++m_nFrameCounter;
 }

@@ -1,4 +1,7 @@
 // The Direct3D object, the video modes and the device.
+#include <windows.h>
+#include <mmsystem.h>
+
 #include <cmath>
 #include <cstring>
 
@@ -109,6 +112,7 @@ HRESULT CEECore::EE_Core_CreateD3Device(HWND hWnd) {
         return E_FAIL;
     }
     m_pDevice = pDevice;
+    LogMessage(LogPath(), "device created\t%u\n", unsigned(timeGetTime()));
     EE_Core_InitD3Device(pDevice);
     EE_Core_DrawLoading(pDevice);
     return S_OK;

@@ -182,6 +182,7 @@ LRESULT CEECore::EE_Core_HandleMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPAR
         } else if ((wParam & 0xFFFF) == kFpsTimer) {
             m_nFps = m_nFrameCounter;
             m_nFrameCounter = 0;
+            LogMessage(LogPath(), "fps\t%d\t%u\n", int(m_nFps), unsigned(timeGetTime()));
         }
         break;
     case WM_MOUSEMOVE:

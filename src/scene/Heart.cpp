@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "host/Log.h"
 #include "scene/Cupid.h"
 #include "scene/Scene.h"
 #include "scene/SceneRandom.h"
@@ -176,6 +177,7 @@ void CHeart::OnHit() {
     m_Text.Clear();
     if (m_pScene) m_pScene->PlayHitEffect();
     const QuoteRecord& quote = NextQuote();
+    LogMessage(LogPath(), "hit\t%u\t%.63s\n", unsigned(m_nStateTime), quote.aszLines[0]);
     m_Text.Clear();
     for (int32_t i = 0; i < kQuoteLines; ++i) {
         // Lines come from the registry too: never trust their terminator.

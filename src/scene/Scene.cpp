@@ -159,6 +159,7 @@ void CScene::Free() {
 
 void CScene::UseCameraPaths(int32_t nFirst) {
     m_bPathsLoaded = true;
+    m_bFadeLogged = 0;
     m_Schedule.Begin(nFirst);
     StartPath(nFirst);
 }
@@ -166,6 +167,7 @@ void CScene::UseCameraPaths(int32_t nFirst) {
 int32_t CScene::CurrentKey() const { return m_CameraPaths[m_Schedule.m_nCamera].m_nKey; }
 
 void CScene::PlayShotEffect() {
+    LogMessage(LogPath(), "shot\t%u\n", unsigned(timeGetTime()));
     if (m_pFramework && m_pFramework->m_Settings.SFX && m_nShotSound >= 0)
         TheSoundSystem().SoundPlay(m_nShotSound, false);
 }
@@ -189,6 +191,7 @@ const QuoteRecord& CScene::UserRecord() const {
 // --- the camera schedule's events --------------------------------------------
 
 void CScene::LaunchHeart(const D3DXVECTOR3& vPosition) {
+    LogMessage(LogPath(), "heart launched\t%u\n", unsigned(timeGetTime()));
     if (m_Heart.IsLoaded()) m_Heart.Launch(vPosition);
 }
 
@@ -202,6 +205,7 @@ void CScene::RestartIdle() {
 
 void CScene::StartPath(int32_t nPath) {
     const uint32_t nNow = timeGetTime();
+    LogMessage(LogPath(), "camera\t%d\t%u\n", int(nPath), unsigned(nNow));
     StartPlayback(m_CameraPaths[nPath], nNow);
     // The view of key 0 at once: a path faded in on this frame is drawn before
     // the next round of view updates.
@@ -218,6 +222,11 @@ void CScene::Frame(IDirect3DDevice9* pDevice) {
         CCameraPath& path = m_CameraPaths[m_Schedule.m_nCamera];
         m_Schedule.Step(path.m_nKey, path.KeyCount(), *this);
         pCurrent = &m_CameraPaths[m_Schedule.m_nCamera];
+        if (m_Schedule.m_bTransition != m_bFadeLogged) {
+            m_bFadeLogged = m_Schedule.m_bTransition;
+            LogMessage(LogPath(), "%s\t%u\n", m_bFadeLogged ? "cross-fade" : "cross-fade end",
+                       unsigned(timeGetTime()));
+        }
     }
     // Without render targets a cross-fade is a hard cut at the switch key.
     if (pCurrent && m_Schedule.m_bTransition && CanCrossFade())

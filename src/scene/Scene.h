@@ -89,4 +89,5 @@ private:
     CEECore* m_pFramework = nullptr;
     bool m_bPathsLoaded = false;
     uint32_t m_nPreviousUpdate = 0;  // the first elapsed time counts from 0
+    uint8_t m_bFadeLogged = 0;       // the fade state the log last reported
 };
