@@ -24,21 +24,26 @@ uint32_t SymbolAt(const DecodeTable& t, uint32_t nIndex) {
     return t.aSymbol[nIndex < t.nSymbolCount ? nIndex : 0];
 }
 
-// A quick entry for every 10-bit prefix whose whole range of 16-bit values
-// decodes to one length and one index, so the shortcut is exact for any table,
-// malformed ones included.
+// A quick entry for every kQuickBits-bit prefix whose whole range of 16-bit
+// values decodes to one length and one index, so that the shortcut is exact
+// for any table, malformed ones included. The values of length n lie in
+// [limit[n-1], limit[n]); below the 0xFFFF cap every limit[n] is a multiple of
+// 2^(16-n), so for n up to kQuickBits these ranges, and each code's share of
+// them, are whole runs of prefixes, filled in order.
 void BuildQuickTable(DecodeTable& t) {
-    constexpr uint32_t kSpan = 1u << (16 - kQuickBits);
-    for (uint32_t p = 0; p < (1u << kQuickBits); ++p) {
-        const uint32_t vLow = p * kSpan;
-        const uint32_t vHigh = (vLow + kSpan - 1) & 0xFFFE;
-        const uint32_t nLength = LengthOf(t, vLow);
-        t.aQuick[p] = 0;
-        if (nLength > uint32_t(kQuickBits) || LengthOf(t, vHigh) != nLength) continue;
-        const uint32_t nIndex = IndexOf(t, vLow, nLength);
-        if (IndexOf(t, vHigh, nLength) != nIndex) continue;
-        t.aQuick[p] = uint16_t((nLength << 12) | SymbolAt(t, nIndex));
+    constexpr uint32_t kPrefixes = 1u << kQuickBits;
+    uint32_t p = 0;
+    for (uint32_t n = 1; n <= uint32_t(kQuickBits); ++n) {
+        const uint32_t nEnd = t.aLimit[n] >= 0xFFFF ? kPrefixes : t.aLimit[n] >> (16 - kQuickBits);
+        const uint32_t nRun = 1u << (kQuickBits - n); // prefixes per code
+        ARCHIVE_CHECK(p % nRun == 0 && nEnd % nRun == 0 && nEnd <= kPrefixes);
+        uint32_t nIndex = t.aStart[n];
+        for (; p < nEnd; p += nRun, ++nIndex) {
+            const uint16_t q = uint16_t((SymbolAt(t, nIndex) << 6) | n);
+            for (uint32_t i = 0; i < nRun; ++i) t.aQuick[p + i] = q;
+        }
     }
+    for (; p < kPrefixes; ++p) t.aQuick[p] = 0;
 }
 
 } // namespace

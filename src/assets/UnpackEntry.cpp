@@ -12,13 +12,72 @@ constexpr uint32_t kSymbolRepeatLast = 256;
 constexpr uint32_t kSymbolNewTables = 269;
 constexpr uint32_t kSymbolAudioNewTables = 256;
 
+// Bits the loop keeps at hand: a whole code, and what a match needs after its
+// main symbol (length bits, distance code, distance bits: 5 + 15 + 16).
+constexpr uint32_t kCodeBits = 15;
+constexpr uint32_t kMatchTailBits = 36;
+
+inline void Copy4(uint8_t* d, const uint8_t* p) {
+    uint32_t x;
+    std::memcpy(&x, p, 4);
+    std::memcpy(d, &x, 4);
+}
+inline void Copy8(uint8_t* d, const uint8_t* p) {
+    uint64_t x;
+    std::memcpy(&x, p, 8);
+    std::memcpy(d, &x, 8);
+}
+// Both halves are loaded before either is stored.
+inline void Copy16(uint8_t* d, const uint8_t* p) {
+    uint64_t x, y;
+    std::memcpy(&x, p, 8);
+    std::memcpy(&y, p + 8, 8);
+    std::memcpy(d, &x, 8);
+    std::memcpy(d + 8, &y, 8);
+}
+
+// Exactly nLength bytes from p to d, where every byte of p..p+nLength is final
+// before it is read when copied in ascending 16-byte steps: the source lies
+// 16 or more bytes behind the destination, or wholly after it. Bytes past the
+// end of the match are never touched: far matches may still read them.
+inline void CopyChunks(uint8_t* d, const uint8_t* p, uint32_t nLength) {
+    if (nLength >= 16) {
+        for (uint32_t i = 0; i + 16 < nLength; i += 16) Copy16(d + i, p + i);
+        Copy16(d + nLength - 16, p + nLength - 16);
+    } else if (nLength >= 8) {
+        Copy8(d, p);
+        Copy8(d + nLength - 8, p + nLength - 8);
+    } else if (nLength >= 4) {
+        Copy4(d, p);
+        Copy4(d + nLength - 4, p + nLength - 4);
+    } else if (nLength >= 2) {
+        d[0] = p[0];
+        d[1] = p[1];
+        d[nLength - 1] = p[nLength - 1];
+    } else if (nLength == 1) {
+        d[0] = p[0];
+    }
+}
+
+// The match copy has byte-by-byte semantics: a source that overlaps the bytes
+// it produces repeats them. The faster paths give the same bytes.
 void CopyMatch(uint8_t* pWindow, uint32_t& nUnpack, uint32_t nDistance, uint32_t nLength) {
     const uint32_t nSource = (nUnpack - nDistance) & kWindowMask;
     if (nUnpack + nLength <= kWindowSize && nSource + nLength <= kWindowSize) {
         uint8_t* d = pWindow + nUnpack;
         const uint8_t* p = pWindow + nSource;
-        // Byte order matters: a match may overlap the bytes it produces.
-        for (uint32_t i = 0; i < nLength; ++i) d[i] = p[i];
+        const uint32_t nBehind = nUnpack - nSource; // as unsigned: huge when the source is ahead
+        if ((nSource < nUnpack && nBehind >= 16) || nSource >= nUnpack + nLength) {
+            CopyChunks(d, p, nLength);
+        } else if (nSource < nUnpack && nBehind >= 8 && nLength >= 8) {
+            uint32_t i = 0;
+            for (; i + 8 < nLength; i += 8) Copy8(d + i, p + i);
+            Copy8(d + nLength - 8, p + nLength - 8);
+        } else if (nBehind == 1) {
+            std::memset(d, p[0], nLength);
+        } else {
+            for (uint32_t i = 0; i < nLength; ++i) d[i] = p[i];
+        }
         nUnpack = (nUnpack + nLength) & kWindowMask;
         return;
     }
@@ -47,105 +106,326 @@ void ReadTrailingTables(UnpackState& s) {
     }
 }
 
-// The decoding loop; returns false when the input ran out first.
-bool DecodeLoop(UnpackState& s) {
-    // The window is a heap block of its own: writes to it change no state.
-    uint8_t* __restrict const pWindow = s.pWindow;
-    const uint8_t* const in = s.aInput;
-    BitCursor c = s.in;
-    uint32_t nUnpack = s.nUnpackPos;
-    int64_t nRemaining = s.nOutputRemaining;
-    bool bOk = true;
+// The largest bit index at the top of the loop that needs no refill
+// (position 8162 or below) and still lies within the valid input.
+inline uint32_t BitLimit(int32_t nReadTop) {
+    const uint32_t nRefill = uint32_t(kRefillMainLoop + 1) * 8 - 1;
+    const uint32_t nTop = uint32_t(nReadTop) * 8;
+    return nTop < nRefill ? nTop : nRefill;
+}
 
-    // Work that calls out keeps the state record current around the call.
-    auto store = [&] {
-        s.in = c;
+// The output count at or below which the loop must look at the flush rule
+// again (or stop). The rule applies once the unpack position comes within
+// kFlushMargin bytes of unflushed data; no symbol produces that many bytes,
+// so it cannot be stepped over, and until then the count alone tells.
+inline int64_t FlushThreshold(uint32_t nWrite, uint32_t nUnpack, int64_t nRemaining) {
+    const uint32_t d = (nWrite - nUnpack) & kWindowMask;
+    if (d != 0 && d < kFlushMargin) return nRemaining;
+    const int64_t nFree = int64_t(d ? d : kWindowSize) - int64_t(kFlushMargin - 1);
+    const int64_t n = nRemaining - nFree;
+    return n < -1 ? -1 : n;
+}
+
+// The top bits of v as an n-bit number, n from 0 to 63.
+inline uint32_t TopBits(uint64_t v, uint32_t n) { return uint32_t((v >> 1) >> (63 - n)); }
+
+enum class RunEnd { Done, Failed, NewTables };
+
+// What the decoding loops keep in registers: the input position and the bits
+// from it on, and the output side. Loaded from and stored to the state record
+// around every call out.
+struct DecodeCursor {
+    uint32_t nBits = 0;  // absolute bit index into the input buffer
+    uint64_t v = 0;      // the bits from nBits on, at the top
+    int nLeft = 0;       // codes v still holds before it is reloaded
+    uint32_t nAvail = 0; // input bits in v
+    uint32_t nUnpack = 0, nWrite = 0;
+    int64_t nRemaining = 0;
+    uint32_t nBitLimit = 0;
+    int64_t nFlushAt = 0;
+
+    void Load(const UnpackState& s) {
+        nBits = uint32_t(s.in.nPos) * 8 + uint32_t(s.in.nBit);
+        nLeft = 0;
+        nAvail = 0;
+        nUnpack = s.nUnpackPos;
+        nWrite = s.nWritePos;
+        nRemaining = s.nOutputRemaining;
+        nBitLimit = BitLimit(s.nReadTop);
+        nFlushAt = FlushThreshold(nWrite, nUnpack, nRemaining);
+    }
+    void Store(UnpackState& s) const {
+        s.in.nPos = int32_t(nBits >> 3);
+        s.in.nBit = int32_t(nBits & 7);
         s.nUnpackPos = nUnpack;
         s.nOutputRemaining = nRemaining;
-    };
-    auto load = [&] {
-        c = s.in;
-        nUnpack = s.nUnpackPos;
-        nRemaining = s.nOutputRemaining;
+    }
+
+    // The checks at the top of the method's loop, in its order: end of
+    // output, refill, end of input, flush. Folded into two comparisons while
+    // none of them is near. Returns false when the loop ends (bOk tells how).
+    bool Top(UnpackState& s, bool& bOk) {
+        if (nRemaining > nFlushAt && nBits <= nBitLimit) {
+            nUnpack &= kWindowMask;
+            return true;
+        }
+        bOk = true;
+        if (nRemaining < 0) return false;
+        nUnpack &= kWindowMask;
+        if (int32_t(nBits >> 3) > kRefillMainLoop) {
+            Store(s);
+            RefillInput(s, false);
+            Load(s);
+        }
+        if (nBits > uint32_t(s.nReadTop) * 8) {
+            bOk = false;
+            return false;
+        }
+        if (((nWrite - nUnpack) & kWindowMask) < kFlushMargin && nWrite != nUnpack) {
+            Store(s);
+            FlushWindow(s);
+            Load(s);
+            if (nRemaining < 0) return false;
+        }
+        nFlushAt = FlushThreshold(nWrite, nUnpack, nRemaining);
+        return true;
+    }
+
+    // How many codes, counting the next, the loop may take before it must run
+    // the checks of Top again, when each takes at most nBitsPer bits and
+    // makes at most nBytesPer bytes. At least 1 right after Top.
+    int64_t FreeCodes(uint32_t nBitsPer, uint32_t nBytesPer) const {
+        const int64_t nByBytes = (nRemaining - nFlushAt + nBytesPer - 1) / nBytesPer;
+        const int64_t nByBits = int64_t((nBitLimit - nBits) / nBitsPer) + 1;
+        return nByBytes < nByBits ? nByBytes : nByBits;
+    }
+
+    // Makes sure v holds the next code. Every code fits in 15 bits and v holds
+    // at least 57 after a reload, so a reload serves three codes; counting
+    // them keeps the reload branch regular.
+    void NextCode(const uint8_t* in) {
+        if (nLeft == 0) {
+            v = LoadBits64(in, nBits);
+            nAvail = 64 - (nBits & 7);
+            nLeft = 3;
+        }
+        --nLeft;
+    }
+    // Reloads v for the rest of a match (up to 36 bits), which leaves room
+    // for one more code.
+    void MatchTail(const uint8_t* in) {
+        v = LoadBits64(in, nBits);
+        nAvail = 64 - (nBits & 7);
+        nLeft = 1;
+    }
+    // Reloads v when fewer than n of its bits are input bits.
+    void Keep(const uint8_t* in, uint32_t n) {
+        if (nAvail < n) {
+            v = LoadBits64(in, nBits);
+            nAvail = 64 - (nBits & 7);
+        }
+    }
+    void Consume(uint32_t n) {
+        v <<= n;
+        nBits += n;
+        nAvail -= n;
+    }
+};
+
+// A run of audio codes: every one makes one byte, so that the run needs no
+// checks until the next one is due. Apart from the tables symbol, only the
+// weight adaptation of a channel (every 32 of its bytes) interrupts it, out
+// here, so that the loop itself calls nothing and its values stay in
+// registers.
+struct AudioRun {
+    uint64_t v;
+    uint32_t nBits;
+    int nLeft;
+    int nChannel;
+    int32_t nChannelDelta;
+    uint8_t* p;
+};
+
+enum class AudioStop { End, Adapt, NewTables };
+
+ARCHIVE_NOINLINE AudioStop DecodeAudioCodes(UnpackState& s, AudioRun& r, uint8_t* pEnd) {
+    const uint8_t* const in = s.aInput;
+    AudioChannel* const pLastChannel = s.aChannels + (s.nChannels - 1);
+    uint64_t v = r.v;
+    uint32_t nBits = r.nBits;
+    AudioChannel* pChannel = s.aChannels + r.nChannel;
+    const DecodeTable* pTable = s.audioTables + r.nChannel;
+    int32_t nChannelDelta = r.nChannelDelta;
+    uint8_t* __restrict p = r.p;
+    AudioStop stop = AudioStop::End;
+    int nLeft = r.nLeft;
+
+    // One code from v; false when the run stops after it.
+    auto step = [&]() -> bool {
+        uint32_t nCode;
+        const uint32_t sym = DecodeSymbolFrom(*pTable, v, nCode);
+        v <<= nCode;
+        nBits += nCode;
+        if (sym == kSymbolAudioNewTables) {
+            stop = AudioStop::NewTables;
+            return false;
+        }
+        AudioChannel& ch = *pChannel;
+        *p++ = DecodeAudioByte(ch, nChannelDelta, sym);
+        if (pChannel == pLastChannel) {
+            pChannel = s.aChannels;
+            pTable = s.audioTables;
+        } else {
+            ++pChannel;
+            ++pTable;
+        }
+        if ((ch.nByteCount & (kAudioPeriod - 1)) == 0) {
+            stop = AudioStop::Adapt;
+            return false;
+        }
+        return p != pEnd;
     };
 
-    while (nRemaining >= 0) {
-        nUnpack &= kWindowMask;
-        if (c.nPos > kRefillMainLoop) {
-            store();
-            RefillInput(s, false);
-            load();
-        }
-        if (InputOverrun(c, s.nReadTop)) {
-            bOk = false;
+    // The codes v still holds from the last run first, then three per load.
+    bool bGo = true;
+    while (bGo && nLeft > 0) {
+        --nLeft;
+        bGo = step();
+    }
+    while (bGo) {
+        v = LoadBits64(in, nBits);
+        nLeft = 2;
+        if (!step()) break;
+        nLeft = 1;
+        if (!step()) break;
+        nLeft = 0;
+        if (!step()) break;
+    }
+    r.v = v;
+    r.nBits = nBits;
+    r.nLeft = nLeft;
+    r.nChannel = int(pChannel - s.aChannels);
+    r.nChannelDelta = nChannelDelta;
+    r.p = p;
+    return stop;
+}
+
+RunEnd DecodeAudioRun(UnpackState& s) {
+    uint8_t* const pWindow = s.pWindow;
+    DecodeCursor c;
+    c.Load(s);
+    AudioRun r;
+    r.nChannel = s.nCurChannel;
+    r.nChannelDelta = s.nChannelDelta;
+    RunEnd end = RunEnd::Done;
+    for (;;) {
+        bool bOk;
+        if (!c.Top(s, bOk)) {
+            end = bOk ? RunEnd::Done : RunEnd::Failed;
             break;
         }
-        if (((s.nWritePos - nUnpack) & kWindowMask) < kFlushMargin && s.nWritePos != nUnpack) {
-            store();
-            FlushWindow(s);
-            load();
-            if (nRemaining < 0) break;
+        const int64_t nFree = c.FreeCodes(kCodeBits, 1);
+        const uint32_t nRoom = kWindowSize - c.nUnpack;
+        uint8_t* const pStart = pWindow + c.nUnpack;
+        uint8_t* const pEnd = pStart + (nFree < int64_t(nRoom) ? uint32_t(nFree) : nRoom);
+        r.v = c.v;
+        r.nBits = c.nBits;
+        r.nLeft = c.nLeft;
+        r.p = pStart;
+        AudioStop stop;
+        for (;;) {
+            stop = DecodeAudioCodes(s, r, pEnd);
+            if (stop != AudioStop::Adapt) break;
+            // The byte just made ended its channel's period.
+            AdaptAudioWeights(s.aChannels[(r.nChannel ? r.nChannel : s.nChannels) - 1]);
+            if (r.p == pEnd) break;
         }
-
-        if (s.bAudioMode) {
-            const uint32_t sym = DecodeSymbol(s.audioTables[s.nCurChannel], in, c);
-            if (sym == kSymbolAudioNewTables) {
-                store();
-                const bool bRead = ReadCodeTables(s);
-                load();
-                if (!bRead) {
-                    bOk = false;
-                    break;
-                }
-                continue;
-            }
-            pWindow[nUnpack++] = DecodeAudioByte(s, sym);
-            if (++s.nCurChannel >= s.nChannels) s.nCurChannel = 0;
-            --nRemaining;
-            continue;
+        const uint32_t nMade = uint32_t(r.p - pStart);
+        c.nUnpack += nMade;
+        c.nRemaining -= nMade;
+        c.v = r.v;
+        c.nBits = r.nBits;
+        c.nLeft = r.nLeft;
+        if (stop == AudioStop::NewTables) {
+            end = RunEnd::NewTables;
+            break;
         }
+    }
+    c.Store(s);
+    s.nCurChannel = r.nChannel;
+    s.nChannelDelta = r.nChannelDelta;
+    return end;
+}
 
-        const uint32_t sym = DecodeSymbol(s.mainTable, in, c);
+RunEnd DecodeLzRun(UnpackState& s) {
+    uint8_t* __restrict const pWindow = s.pWindow;
+    const uint8_t* const in = s.aInput;
+    DecodeCursor c;
+    c.Load(s);
+    RunEnd end = RunEnd::Done;
+    for (;;) {
+        bool bOk;
+        if (!c.Top(s, bOk)) {
+            end = bOk ? RunEnd::Done : RunEnd::Failed;
+            break;
+        }
+        c.Keep(in, kCodeBits);
+        uint32_t nCode;
+        const uint32_t sym = DecodeSymbolFrom(s.mainTable, c.v, nCode);
+        c.Consume(nCode);
         if (sym < 256) {
-            pWindow[nUnpack++] = uint8_t(sym);
-            --nRemaining;
+            pWindow[c.nUnpack++] = uint8_t(sym);
+            --c.nRemaining;
             continue;
         }
         uint32_t nLength, nDistance;
         if (sym >= 270) {
+            c.Keep(in, kMatchTailBits);
             const uint32_t k = sym - 270;
-            nLength = kLengthBase[k] + 3 + ReadBits(in, c, kLengthBits[k]);
-            const uint32_t d = DecodeSymbol(s.distanceTable, in, c);
-            nDistance = kDistanceBase[d] + 1 + ReadBits(in, c, kDistanceBits[d]);
+            nLength = kLengthBase[k] + 3 + TopBits(c.v, kLengthBits[k]);
+            c.Consume(kLengthBits[k]);
+            const uint32_t d = DecodeSymbolFrom(s.distanceTable, c.v, nCode);
+            c.Consume(nCode);
+            nDistance = kDistanceBase[d] + 1 + TopBits(c.v, kDistanceBits[d]);
+            c.Consume(kDistanceBits[d]);
             nLength += (nDistance >= 0x2000) + (nDistance >= 0x40000);
         } else if (sym == kSymbolNewTables) {
-            store();
-            const bool bRead = ReadCodeTables(s);
-            load();
-            if (!bRead) {
-                bOk = false;
-                break;
-            }
-            continue;
+            end = RunEnd::NewTables;
+            break;
         } else if (sym == kSymbolRepeatLast) {
             nLength = s.nLastLength;
             nDistance = s.nLastDistance;
         } else if (sym <= 260) {
+            c.Keep(in, kMatchTailBits);
             nDistance = s.aHistory[(s.nHistoryPos - (sym - 256)) & 3];
-            const uint32_t r = DecodeSymbol(s.repeatTable, in, c);
-            nLength = kLengthBase[r] + 2 + ReadBits(in, c, kLengthBits[r]);
+            const uint32_t r = DecodeSymbolFrom(s.repeatTable, c.v, nCode);
+            c.Consume(nCode);
+            nLength = kLengthBase[r] + 2 + TopBits(c.v, kLengthBits[r]);
+            c.Consume(kLengthBits[r]);
             nLength += (nDistance >= 0x101) + (nDistance >= 0x2000) + (nDistance >= 0x40000);
         } else {
+            c.Keep(in, kMatchTailBits);
             const uint32_t k = sym - 261;
-            nDistance = kShortBase[k] + 1 + ReadBits(in, c, kShortBits[k]);
+            nDistance = kShortBase[k] + 1 + TopBits(c.v, kShortBits[k]);
+            c.Consume(kShortBits[k]);
             nLength = 2;
         }
         RememberMatch(s, nDistance, nLength);
-        nRemaining -= nLength;
-        CopyMatch(pWindow, nUnpack, nDistance, nLength);
+        c.nRemaining -= nLength;
+        CopyMatch(pWindow, c.nUnpack, nDistance, nLength);
     }
-    store();
-    return bOk;
+    c.Store(s);
+    return end;
+}
+
+// The decoding loop; returns false when the input ran out first. Table
+// blocks switch between the two modes.
+bool DecodeLoop(UnpackState& s) {
+    for (;;) {
+        const RunEnd end = s.bAudioMode ? DecodeAudioRun(s) : DecodeLzRun(s);
+        if (end != RunEnd::NewTables) return end == RunEnd::Done;
+        if (!ReadCodeTables(s)) return false;
+    }
 }
 
 } // namespace

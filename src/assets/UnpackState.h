@@ -19,6 +19,14 @@
 #define ARCHIVE_CHECK(cond) ((void)0)
 #endif
 
+// Keeps a hot loop in a function of its own, so that its values get the
+// registers to themselves.
+#if defined(__GNUC__)
+#define ARCHIVE_NOINLINE __attribute__((noinline))
+#else
+#define ARCHIVE_NOINLINE
+#endif
+
 // Block types and flags of the archive format.
 constexpr uint8_t kHeadTypeArchive = 0x73;
 constexpr uint8_t kHeadTypeFile = 0x74;
@@ -60,7 +68,7 @@ constexpr int kMaxChannels = 4;
 constexpr int kLzTableSize = kMainSymbols + kDistanceSymbols + kRepeatSymbols; // 374
 constexpr int kLengthArraySize = kAudioSymbols * kMaxChannels;                 // 1028
 
-constexpr int kQuickBits = 10; // decode-table lookup on the first bits of a code
+constexpr int kQuickBits = 11; // decode-table lookup on the first bits of a code
 
 // A canonical Huffman decoding table: limits are left-justified 16-bit code
 // boundaries per length, start positions index the symbol list.
@@ -69,21 +77,27 @@ struct DecodeTable {
     uint32_t aLimit[16] = {};
     uint32_t aStart[16] = {};
     uint16_t aSymbol[kMainSymbols] = {};
-    // (length << 12) | symbol for codes that the first kQuickBits bits decide;
-    // 0 sends the decoder to the full comparison.
+    // (symbol << 6) | length for codes that the first kQuickBits bits decide;
+    // 0 sends the decoder to the full comparison. The length sits in the low
+    // bits so that it can serve as a shift count as it stands.
     uint16_t aQuick[1 << kQuickBits] = {};
 };
 
-// The adaptive predictor of one audio channel. The eleven error sums are
-// kept in twelve aligned slots so that they update four at a time; the
-// twelfth is scratch.
+// The adaptive predictor of one audio channel. Its deltas D1..D4 and its
+// eleven error sums are kept in the form that is cheapest per byte: the
+// deltas of the channel's recent bytes, from which D1..D4 follow, and, for
+// each byte since the weights last adapted, the terms the sums are made of.
+// The sums themselves are taken when the weights adapt (UnpackAudio.h).
 struct AudioChannel {
     int32_t K1 = 0, K2 = 0, K3 = 0, K4 = 0, K5 = 0;
-    int32_t aD[4] = {};                 // deltas D1..D4
-    int32_t nLastDelta = 0;
-    alignas(16) uint32_t aDif[12] = {};
     uint32_t nByteCount = 0;
     uint8_t nLastByte = 0;
+    // For byte i (0..31) of the current period of 32: its delta at
+    // aDelta[i + 4], the four before it at aDelta[i .. i + 3]; the decoded
+    // delta times 8 and the channel delta it was predicted with.
+    int16_t aDelta[36] = {};
+    int16_t aError[32] = {};
+    int16_t aCross[32] = {};
 };
 
 struct ArchiveHeader {
@@ -145,8 +159,9 @@ struct UnpackState {
     Crc32Slices crcSlices = {};  // the same table, eight bytes a step
 
     // Packed input.
-    // Four spare bytes: the bit reader loads four bytes where it needs three.
-    uint8_t aInput[kInputSize + 4] = {};
+    // Spare bytes: the bit readers load four or eight bytes at a time where
+    // they need fewer (see Peek16 and LoadBits64).
+    uint8_t aInput[kInputSize + 8] = {};
     BitCursor in;
     int32_t nReadTop = 0;        // valid bytes in aInput
     bool bInputEnded = false;    // a read came back short: nothing more follows
@@ -196,6 +211,8 @@ bool CopyStoredEntry(UnpackState& s);
 
 // Huffman tables (DecodeTable.cpp, UnpackTables.cpp).
 void BuildDecodeTable(const uint8_t* pLengths, int nSymbols, DecodeTable& table);
+// The full decode by comparison with the limits, for a 16-bit peek with its
+// low bit cleared; the quick table and DecodeLongCode give the same results.
 uint32_t DecodeSymbolSlow(const DecodeTable& table, uint32_t v, int& nLength);
 bool ReadCodeTables(UnpackState& s);
 
@@ -233,17 +250,56 @@ inline bool InputOverrun(const BitCursor& c, int32_t nReadTop) {
     return c.nPos > nReadTop || (c.nPos == nReadTop && c.nBit > 0);
 }
 
+// The rest of a decode for a code longer than kQuickBits bits, which is what
+// a quick entry of 0 means; v is the 16-bit peek with its low bit cleared.
+inline uint32_t DecodeLongCode(const DecodeTable& t, uint32_t v, uint32_t& nLength) {
+    uint32_t n = kQuickBits + 1;
+    while (n < 15 && v >= t.aLimit[n]) ++n;
+    nLength = n;
+    const uint32_t nIndex = t.aStart[n] + ((v - t.aLimit[n - 1]) >> (16 - n));
+    return t.aSymbol[nIndex < t.nSymbolCount ? nIndex : 0];
+}
+
 inline uint32_t DecodeSymbol(const DecodeTable& table, const uint8_t* pInput, BitCursor& c) {
     const uint32_t v = Peek16(pInput, c);
     const uint32_t q = table.aQuick[v >> (16 - kQuickBits)];
     if (q) {
-        SkipBits(c, int(q >> 12));
-        return q & 0xFFF;
+        SkipBits(c, int(q & 63));
+        return q >> 6;
     }
-    int nLength = 0;
-    const uint32_t nSymbol = DecodeSymbolSlow(table, v & 0xFFFE, nLength);
-    SkipBits(c, nLength);
+    uint32_t nLength = 0;
+    const uint32_t nSymbol = DecodeLongCode(table, v & 0xFFFE, nLength);
+    SkipBits(c, int(nLength));
     return nSymbol;
+}
+
+// The main loop's bit input: the 64 bits from the byte holding bit nBits
+// (an absolute bit index into the input buffer), shifted so that bit nBits
+// is the top one; at least 57 of them are input bits. Needs eight readable
+// bytes from nBits / 8.
+inline uint64_t LoadBits64(const uint8_t* pInput, uint32_t nBits) {
+    ARCHIVE_CHECK(nBits / 8 + 8 <= uint32_t(kInputSize) + 8);
+    const uint8_t* p = pInput + (nBits >> 3);
+#if defined(__GNUC__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    uint64_t v;
+    __builtin_memcpy(&v, p, 8);
+    v = __builtin_bswap64(v);
+#else
+    uint64_t v = 0;
+    for (int i = 0; i < 8; ++i) v = (v << 8) | p[i];
+#endif
+    return v << (nBits & 7);
+}
+
+// DecodeSymbol on bits at the top of a word (at least 15 valid); the code's
+// length goes to nLength and is not consumed.
+inline uint32_t DecodeSymbolFrom(const DecodeTable& table, uint64_t v, uint32_t& nLength) {
+    const uint32_t q = table.aQuick[v >> (64 - kQuickBits)];
+    if (q) {
+        nLength = q & 63;
+        return q >> 6;
+    }
+    return DecodeLongCode(table, uint32_t(v >> 48) & 0xFFFE, nLength);
 }
 
 // The one process-wide instance used by ExtractArchiveEntry.

@@ -1,0 +1,114 @@
+#include "assets/UnpackAudio.h"
+
+void AudioErrorSums(const AudioChannel& v, uint32_t nBytes, uint32_t aDif[11]) {
+    uint32_t a0 = 0, a1 = 0, a2 = 0, a3 = 0, a4 = 0, a5 = 0, a6 = 0, a7 = 0, a8 = 0, a9 = 0, a10 = 0;
+    for (uint32_t i = 0; i < nBytes; ++i) {
+        const int32_t e = v.aError[i];
+        const int32_t cd = v.aCross[i];
+        const int32_t d1 = v.aDelta[i + 3];
+        const int32_t d2 = v.aDelta[i + 3] - v.aDelta[i + 2];
+        const int32_t d3 = v.aDelta[i + 2] - v.aDelta[i + 1];
+        const int32_t d4 = v.aDelta[i + 1] - v.aDelta[i];
+        a0 += uint32_t(std::abs(e));
+        a1 += uint32_t(std::abs(e - d1));
+        a2 += uint32_t(std::abs(e + d1));
+        a3 += uint32_t(std::abs(e - d2));
+        a4 += uint32_t(std::abs(e + d2));
+        a5 += uint32_t(std::abs(e - d3));
+        a6 += uint32_t(std::abs(e + d3));
+        a7 += uint32_t(std::abs(e - d4));
+        a8 += uint32_t(std::abs(e + d4));
+        a9 += uint32_t(std::abs(e - cd));
+        a10 += uint32_t(std::abs(e + cd));
+    }
+    aDif[0] = a0, aDif[1] = a1, aDif[2] = a2, aDif[3] = a3, aDif[4] = a4, aDif[5] = a5;
+    aDif[6] = a6, aDif[7] = a7, aDif[8] = a8, aDif[9] = a9, aDif[10] = a10;
+}
+
+namespace {
+
+#if defined(__GNUC__) && (defined(__SSE2__) || defined(__ARM_NEON))
+// A whole period eight bytes at a time with the compiler's vector types,
+// where the target has a vector unit. Sixteen-bit lanes suffice: a term is
+// at most 1279 (|I| <= 1024 plus a delta change <= 255), a lane gathers four
+// of them, and a whole sum of 32 stays below 65536.
+typedef int16_t Lanes16 __attribute__((vector_size(16)));
+typedef int32_t Lanes32 __attribute__((vector_size(16)));
+
+inline Lanes16 Load(const int16_t* p) {
+    Lanes16 x;
+    __builtin_memcpy(&x, p, 16);
+    return x;
+}
+
+inline Lanes16 Abs(Lanes16 x) {
+    const Lanes16 n = -x;
+    return x > n ? x : n;
+}
+
+// Sums of |e - x| and |e + x| over the period, eight bytes a step; x(i)
+// gives the eight values of x from byte i on.
+template <typename X>
+inline void AddTerm(const AudioChannel& v, X x, Lanes16& minus, Lanes16& plus) {
+    for (uint32_t i = 0; i < kAudioPeriod; i += 8) {
+        const Lanes16 e = Load(v.aError + i);
+        const Lanes16 t = x(i);
+        minus += Abs(e - t);
+        plus += Abs(e + t);
+    }
+}
+
+// The four lane totals of a, b, c and d, as one vector. The 16-bit lanes are
+// added in pairs first; lane values are positive and below 32768.
+inline Lanes32 Totals(Lanes16 a, Lanes16 b, Lanes16 c, Lanes16 d) {
+    const Lanes32 mask = {0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF};
+    auto pairs = [&](Lanes16 x) {
+        const Lanes32 w = Lanes32(x);
+        return (w & mask) + (w >> 16);
+    };
+    const Lanes32 pa = pairs(a), pb = pairs(b), pc = pairs(c), pd = pairs(d);
+    const Lanes32 ab = __builtin_shufflevector(pa, pb, 0, 4, 1, 5) + __builtin_shufflevector(pa, pb, 2, 6, 3, 7);
+    const Lanes32 cd = __builtin_shufflevector(pc, pd, 0, 4, 1, 5) + __builtin_shufflevector(pc, pd, 2, 6, 3, 7);
+    return __builtin_shufflevector(ab, cd, 0, 1, 4, 5) + __builtin_shufflevector(ab, cd, 2, 3, 6, 7);
+}
+
+void PeriodErrorSums(const AudioChannel& v, uint32_t aDif[11]) {
+    const int16_t* h = v.aDelta;
+    Lanes16 a[12] = {};
+    for (uint32_t i = 0; i < kAudioPeriod; i += 8) a[0] += Abs(Load(v.aError + i));
+    AddTerm(v, [&](uint32_t i) { return Load(h + i + 3); }, a[1], a[2]);
+    AddTerm(v, [&](uint32_t i) { return Load(h + i + 3) - Load(h + i + 2); }, a[3], a[4]);
+    AddTerm(v, [&](uint32_t i) { return Load(h + i + 2) - Load(h + i + 1); }, a[5], a[6]);
+    AddTerm(v, [&](uint32_t i) { return Load(h + i + 1) - Load(h + i); }, a[7], a[8]);
+    AddTerm(v, [&](uint32_t i) { return Load(v.aCross + i); }, a[9], a[10]);
+    Lanes32 t[3] = {Totals(a[0], a[1], a[2], a[3]), Totals(a[4], a[5], a[6], a[7]), Totals(a[8], a[9], a[10], a[11])};
+    uint32_t aAll[12];
+    __builtin_memcpy(aAll, t, sizeof(aAll));
+    for (int k = 0; k < 11; ++k) aDif[k] = aAll[k];
+}
+#else
+void PeriodErrorSums(const AudioChannel& v, uint32_t aDif[11]) { AudioErrorSums(v, kAudioPeriod, aDif); }
+#endif
+
+} // namespace
+
+void AdaptAudioWeights(AudioChannel& v) {
+    uint32_t aDif[11];
+    PeriodErrorSums(v, aDif);
+    uint32_t nMin = aDif[0];
+    int m = 0;
+    for (int i = 1; i < 11; ++i)
+        if (aDif[i] < nMin) {
+            nMin = aDif[i];
+            m = i;
+        }
+    for (uint32_t i = 0; i < 4; ++i) v.aDelta[i] = v.aDelta[kAudioPeriod + i];
+    if (m == 0) return;
+    int32_t* aWeight[5] = {&v.K1, &v.K2, &v.K3, &v.K4, &v.K5};
+    int32_t& k = *aWeight[(m - 1) / 2];
+    if (m & 1) {
+        if (k >= -16) --k;
+    } else if (k < 16) {
+        ++k;
+    }
+}
