@@ -26,14 +26,66 @@ void BuildCrc32Slices(Crc32Slices& slices) {
         }
 }
 
+namespace {
+
+// Eight bytes through the register.
+inline uint32_t Step8(const uint32_t (*t)[256], uint32_t nCrc, const uint8_t* p) {
+    const uint32_t a = nCrc ^ (uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24));
+    return t[7][a & 0xFF] ^ t[6][(a >> 8) & 0xFF] ^ t[5][(a >> 16) & 0xFF] ^ t[4][a >> 24] ^ t[3][p[4]] ^
+           t[2][p[5]] ^ t[1][p[6]] ^ t[0][p[7]];
+}
+
+uint32_t Update8(const uint32_t (*t)[256], uint32_t nCrc, const uint8_t* pData, size_t nLength) {
+    for (; nLength >= 8; nLength -= 8, pData += 8) nCrc = Step8(t, nCrc, pData);
+    return Crc32Update(t[0], nCrc, pData, nLength);
+}
+
+// Polynomials modulo the CRC polynomial, in the reflected bit order of the
+// register (bit 31 is x^0).
+uint32_t MultiplyModP(uint32_t a, uint32_t b) {
+    uint32_t nProduct = 0;
+    for (uint32_t m = 1u << 31; m; m >>= 1) {
+        if (a & m) nProduct ^= b;
+        b = (b & 1) ? (b >> 1) ^ kCrc32Polynomial : b >> 1;
+    }
+    return nProduct;
+}
+
+// x^(8 n) modulo the polynomial: what a register is multiplied by when n
+// zero bytes pass through it.
+uint32_t ZeroBytesFactor(uint64_t n) {
+    uint32_t nFactor = 1u << 31;      // 1
+    uint32_t nSquare = 1u << 23;      // x^8
+    for (; n; n >>= 1) {
+        if (n & 1) nFactor = MultiplyModP(nFactor, nSquare);
+        nSquare = MultiplyModP(nSquare, nSquare);
+    }
+    return nFactor;
+}
+
+} // namespace
+
 uint32_t Crc32OfSliced(const Crc32Slices& slices, const uint8_t* pData, size_t nLength) {
     const uint32_t(*t)[256] = slices.aSlices;
-    uint32_t nCrc = 0xFFFFFFFFu;
-    for (; nLength >= 8; nLength -= 8, pData += 8) {
-        const uint32_t a = nCrc ^ (uint32_t(pData[0]) | (uint32_t(pData[1]) << 8) | (uint32_t(pData[2]) << 16) |
-                                   (uint32_t(pData[3]) << 24));
-        nCrc = t[7][a & 0xFF] ^ t[6][(a >> 8) & 0xFF] ^ t[5][(a >> 16) & 0xFF] ^ t[4][a >> 24] ^ t[3][pData[4]] ^
-               t[2][pData[5]] ^ t[1][pData[6]] ^ t[0][pData[7]];
+    // A single register waits on its own table lookups; three independent
+    // parts of a long buffer keep the loads busy, and the registers combine:
+    // after A then B the register is (register after A) x^(8 |B|) plus what B
+    // alone gives from a zero register.
+    constexpr size_t kMinSplit = 3 * 4096;
+    if (nLength < kMinSplit) return ~Update8(t, 0xFFFFFFFFu, pData, nLength);
+    const size_t nPart = (nLength / 3) & ~size_t(7);
+    const uint8_t* pA = pData;
+    const uint8_t* pB = pData + nPart;
+    const uint8_t* pC = pData + 2 * nPart;
+    uint32_t a = 0xFFFFFFFFu, b = 0, c = 0;
+    for (size_t i = 0; i < nPart; i += 8) {
+        a = Step8(t, a, pA + i);
+        b = Step8(t, b, pB + i);
+        c = Step8(t, c, pC + i);
     }
-    return ~Crc32Update(t[0], nCrc, pData, nLength);
+    c = Update8(t, c, pC + nPart, nLength - 3 * nPart);
+    const uint32_t nPartFactor = ZeroBytesFactor(nPart);
+    uint32_t nCrc = MultiplyModP(a, nPartFactor) ^ b;
+    nCrc = MultiplyModP(nCrc, ZeroBytesFactor(nLength - 2 * nPart)) ^ c;
+    return ~nCrc;
 }

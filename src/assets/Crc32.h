@@ -18,7 +18,7 @@ uint32_t Crc32Of(const uint32_t* pTable, const uint8_t* pData, size_t nLength);
 
 // Eight tables for the same checksum taken eight bytes at a time, for long
 // buffers: aSlices[0] is the table above, aSlices[k] the CRC of a byte
-// followed by k zero bytes.
+// followed by k zero bytes. Long buffers are taken as three parts at once.
 struct Crc32Slices {
     uint32_t aSlices[8][256];
 };

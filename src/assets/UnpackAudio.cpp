@@ -111,4 +111,10 @@ void AdaptAudioWeights(AudioChannel& v) {
     } else if (k < 16) {
         ++k;
     }
+    // K1 D1 + K2 D2 + K3 D3 + K4 D4 with D1 = d1, D2 = d1 - d2, D3 = d2 - d3,
+    // D4 = d3 - d4 for the deltas d1..d4 of the last four bytes.
+    v.aW[0] = v.K1 + v.K2;
+    v.aW[1] = v.K3 - v.K2;
+    v.aW[2] = v.K4 - v.K3;
+    v.aW[3] = -v.K4;
 }

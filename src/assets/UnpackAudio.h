@@ -26,14 +26,12 @@ inline uint8_t DecodeAudioByte(AudioChannel& v, int32_t& nChannelDelta, uint32_t
     const uint32_t j = v.nByteCount & (kAudioPeriod - 1);
     ++v.nByteCount;
     // D1 is the delta of the channel's last byte, D2 its change since the
-    // byte before, D3 and D4 the changes one and two bytes further back.
+    // byte before, D3 and D4 the changes one and two bytes further back; so
+    // K1 D1 + K2 D2 + K3 D3 + K4 D4 weighs the last four deltas by aW.
     const int16_t* h = v.aDelta + j;
-    const int32_t d1 = h[3];
-    const int32_t d2 = h[3] - h[2];
-    const int32_t d3 = h[2] - h[1];
-    const int32_t d4 = h[1] - h[0];
     const int32_t nPredicted =
-        ((8 * v.nLastByte + v.K1 * d1 + v.K2 * d2 + v.K3 * d3 + v.K4 * d4 + v.K5 * nChannelDelta) >> 3) & 0xFF;
+        ((8 * v.nLastByte + v.aW[0] * h[3] + v.aW[1] * h[2] + v.aW[2] * h[1] + v.aW[3] * h[0] +
+          v.K5 * nChannelDelta) >> 3) & 0xFF;
     const uint8_t ch = uint8_t(nPredicted - int32_t(nDelta));
 
     v.aError[j] = int16_t(int32_t(int8_t(uint8_t(nDelta))) * 8);

@@ -357,9 +357,96 @@ RunEnd DecodeAudioRun(UnpackState& s) {
     return end;
 }
 
-RunEnd DecodeLzRun(UnpackState& s) {
+// A run of LZ codes: none takes more than 51 bits or makes more than 260
+// bytes, so that the run needs no checks until the next one is due. Returns
+// true when it stopped at the tables symbol.
+struct LzRun {
+    uint64_t v;
+    uint32_t nBits;
+    uint32_t nAvail;
+    uint32_t nUnpack;
+    int64_t nRemaining;
+};
+
+constexpr uint32_t kMaxCodeBits = kCodeBits + kMatchTailBits; // 51
+constexpr uint32_t kMaxMatch = 260;
+
+ARCHIVE_NOINLINE bool DecodeLzCodes(UnpackState& s, LzRun& r, int64_t nCodes) {
     uint8_t* __restrict const pWindow = s.pWindow;
     const uint8_t* const in = s.aInput;
+    uint64_t v = r.v;
+    uint32_t nBits = r.nBits;
+    uint32_t nAvail = r.nAvail;
+    uint32_t nUnpack = r.nUnpack;
+    int64_t nRemaining = r.nRemaining;
+    bool bTables = false;
+    auto keep = [&](uint32_t n) {
+        if (nAvail < n) {
+            v = LoadBits64(in, nBits);
+            nAvail = 64 - (nBits & 7);
+        }
+    };
+    auto consume = [&](uint32_t n) {
+        v <<= n;
+        nBits += n;
+        nAvail -= n;
+    };
+    do {
+        nUnpack &= kWindowMask;
+        keep(kCodeBits);
+        uint32_t nCode;
+        const uint32_t sym = DecodeSymbolFrom(s.mainTable, v, nCode);
+        consume(nCode);
+        if (ARCHIVE_LIKELY(sym < 256)) {
+            pWindow[nUnpack++] = uint8_t(sym);
+            --nRemaining;
+            continue;
+        }
+        uint32_t nLength, nDistance;
+        if (sym >= 270) {
+            keep(kMatchTailBits);
+            const uint32_t k = sym - 270;
+            nLength = kLengthBase[k] + 3 + TopBits(v, kLengthBits[k]);
+            consume(kLengthBits[k]);
+            const uint32_t d = DecodeSymbolFrom(s.distanceTable, v, nCode);
+            consume(nCode);
+            nDistance = kDistanceBase[d] + 1 + TopBits(v, kDistanceBits[d]);
+            consume(kDistanceBits[d]);
+            nLength += (nDistance >= 0x2000) + (nDistance >= 0x40000);
+        } else if (sym == kSymbolNewTables) {
+            bTables = true;
+            break;
+        } else if (sym == kSymbolRepeatLast) {
+            nLength = s.nLastLength;
+            nDistance = s.nLastDistance;
+        } else if (sym <= 260) {
+            keep(kMatchTailBits);
+            nDistance = s.aHistory[(s.nHistoryPos - (sym - 256)) & 3];
+            const uint32_t rep = DecodeSymbolFrom(s.repeatTable, v, nCode);
+            consume(nCode);
+            nLength = kLengthBase[rep] + 2 + TopBits(v, kLengthBits[rep]);
+            consume(kLengthBits[rep]);
+            nLength += (nDistance >= 0x101) + (nDistance >= 0x2000) + (nDistance >= 0x40000);
+        } else {
+            keep(kMatchTailBits);
+            const uint32_t k = sym - 261;
+            nDistance = kShortBase[k] + 1 + TopBits(v, kShortBits[k]);
+            consume(kShortBits[k]);
+            nLength = 2;
+        }
+        RememberMatch(s, nDistance, nLength);
+        nRemaining -= nLength;
+        CopyMatch(pWindow, nUnpack, nDistance, nLength);
+    } while (--nCodes > 0);
+    r.v = v;
+    r.nBits = nBits;
+    r.nAvail = nAvail;
+    r.nUnpack = nUnpack;
+    r.nRemaining = nRemaining;
+    return bTables;
+}
+
+RunEnd DecodeLzRun(UnpackState& s) {
     DecodeCursor c;
     c.Load(s);
     RunEnd end = RunEnd::Done;
@@ -369,50 +456,17 @@ RunEnd DecodeLzRun(UnpackState& s) {
             end = bOk ? RunEnd::Done : RunEnd::Failed;
             break;
         }
-        c.Keep(in, kCodeBits);
-        uint32_t nCode;
-        const uint32_t sym = DecodeSymbolFrom(s.mainTable, c.v, nCode);
-        c.Consume(nCode);
-        if (sym < 256) {
-            pWindow[c.nUnpack++] = uint8_t(sym);
-            --c.nRemaining;
-            continue;
-        }
-        uint32_t nLength, nDistance;
-        if (sym >= 270) {
-            c.Keep(in, kMatchTailBits);
-            const uint32_t k = sym - 270;
-            nLength = kLengthBase[k] + 3 + TopBits(c.v, kLengthBits[k]);
-            c.Consume(kLengthBits[k]);
-            const uint32_t d = DecodeSymbolFrom(s.distanceTable, c.v, nCode);
-            c.Consume(nCode);
-            nDistance = kDistanceBase[d] + 1 + TopBits(c.v, kDistanceBits[d]);
-            c.Consume(kDistanceBits[d]);
-            nLength += (nDistance >= 0x2000) + (nDistance >= 0x40000);
-        } else if (sym == kSymbolNewTables) {
+        LzRun r = {c.v, c.nBits, c.nAvail, c.nUnpack, c.nRemaining};
+        const bool bTables = DecodeLzCodes(s, r, c.FreeCodes(kMaxCodeBits, kMaxMatch));
+        c.v = r.v;
+        c.nBits = r.nBits;
+        c.nAvail = r.nAvail;
+        c.nUnpack = r.nUnpack;
+        c.nRemaining = r.nRemaining;
+        if (bTables) {
             end = RunEnd::NewTables;
             break;
-        } else if (sym == kSymbolRepeatLast) {
-            nLength = s.nLastLength;
-            nDistance = s.nLastDistance;
-        } else if (sym <= 260) {
-            c.Keep(in, kMatchTailBits);
-            nDistance = s.aHistory[(s.nHistoryPos - (sym - 256)) & 3];
-            const uint32_t r = DecodeSymbolFrom(s.repeatTable, c.v, nCode);
-            c.Consume(nCode);
-            nLength = kLengthBase[r] + 2 + TopBits(c.v, kLengthBits[r]);
-            c.Consume(kLengthBits[r]);
-            nLength += (nDistance >= 0x101) + (nDistance >= 0x2000) + (nDistance >= 0x40000);
-        } else {
-            c.Keep(in, kMatchTailBits);
-            const uint32_t k = sym - 261;
-            nDistance = kShortBase[k] + 1 + TopBits(c.v, kShortBits[k]);
-            c.Consume(kShortBits[k]);
-            nLength = 2;
         }
-        RememberMatch(s, nDistance, nLength);
-        c.nRemaining -= nLength;
-        CopyMatch(pWindow, c.nUnpack, nDistance, nLength);
     }
     c.Store(s);
     return end;

@@ -23,8 +23,10 @@
 // registers to themselves.
 #if defined(__GNUC__)
 #define ARCHIVE_NOINLINE __attribute__((noinline))
+#define ARCHIVE_LIKELY(cond) __builtin_expect(!!(cond), 1)
 #else
 #define ARCHIVE_NOINLINE
+#define ARCHIVE_LIKELY(cond) (cond)
 #endif
 
 // Block types and flags of the archive format.
@@ -90,6 +92,9 @@ struct DecodeTable {
 // The sums themselves are taken when the weights adapt (UnpackAudio.h).
 struct AudioChannel {
     int32_t K1 = 0, K2 = 0, K3 = 0, K4 = 0, K5 = 0;
+    // K1..K4 applied to the deltas themselves rather than to D1..D4:
+    // aW[k] weighs the delta k + 1 bytes back (see DecodeAudioByte).
+    int32_t aW[4] = {};
     uint32_t nByteCount = 0;
     uint8_t nLastByte = 0;
     // For byte i (0..31) of the current period of 32: its delta at
@@ -295,7 +300,7 @@ inline uint64_t LoadBits64(const uint8_t* pInput, uint32_t nBits) {
 // length goes to nLength and is not consumed.
 inline uint32_t DecodeSymbolFrom(const DecodeTable& table, uint64_t v, uint32_t& nLength) {
     const uint32_t q = table.aQuick[v >> (64 - kQuickBits)];
-    if (q) {
+    if (ARCHIVE_LIKELY(q)) {
         nLength = q & 63;
         return q >> 6;
     }

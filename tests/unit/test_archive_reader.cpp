@@ -226,3 +226,23 @@ TEST(ArchiveCrc, StandardCheckValue) {
     EXPECT_EQ(Crc(Bytes("123456789")), 0xCBF43926u);
     EXPECT_EQ(Crc({}), 0u);
 }
+
+TEST(ArchiveCrc, SlicedAndSplitChecksumsEqualTheBytewiseOne) {
+    // Lengths around the eight-byte steps and around the size from which the
+    // buffer is taken in three parts, at odd offsets.
+    uint32_t table[256];
+    BuildCrc32Table(table);
+    Crc32Slices slices;
+    BuildCrc32Slices(slices);
+    std::vector<uint8_t> data(3 * 4096 * 5 + 40);
+    uint32_t x = 12345;
+    for (uint8_t& b : data) b = uint8_t((x = x * 1103515245u + 12345u) >> 23);
+    for (size_t n : {size_t(0), size_t(1), size_t(7), size_t(8), size_t(9), size_t(4095), size_t(3 * 4096 - 1),
+                     size_t(3 * 4096), size_t(3 * 4096 + 1), size_t(3 * 4096 + 23), size_t(40000), data.size() - 3})
+        for (size_t offset : {size_t(0), size_t(3)}) {
+            const uint8_t* p = data.data() + offset;
+            EXPECT_EQ(Crc32OfSliced(slices, p, n), Crc32Of(table, p, n)) << n << " at " << offset;
+        }
+    std::vector<uint8_t> zeros(50000, 0);
+    EXPECT_EQ(Crc32OfSliced(slices, zeros.data(), zeros.size()), Crc32Of(table, zeros.data(), zeros.size()));
+}
