@@ -1,11 +1,17 @@
 #include "FileIo.h"
 
 #include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 namespace pak {
 
@@ -37,6 +43,48 @@ bool ReadWholeFile(const std::string& strPath, std::vector<uint8_t>& data, std::
     std::fclose(f);
     if (!bOk) strError = strPath + ": read error";
     return bOk;
+}
+
+CInputFile::~CInputFile() {
+    if (m_pMapped) munmap(m_pMapped, m_nMapped);
+}
+
+bool CInputFile::Open(const std::string& strPath, std::string& strError) {
+    struct stat st;
+    if (stat(strPath.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+        const int fd = open(strPath.c_str(), O_RDONLY);
+        if (fd >= 0) {
+            void* p = mmap(nullptr, size_t(st.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+            close(fd);
+            if (p != MAP_FAILED) {
+                m_pMapped = static_cast<uint8_t*>(p);
+                m_nMapped = size_t(st.st_size);
+                return true;
+            }
+        }
+    }
+    return ReadWholeFile(strPath, m_data, strError);
+}
+
+void PrepareHeapForLargeBuffer(size_t nBytes) {
+#if defined(__GLIBC__) && defined(MADV_HUGEPAGE)
+    constexpr size_t kHuge = size_t(2) << 20;
+    if (nBytes < 4 * kHuge) return;
+    // Large blocks from the heap rather than mappings of their own, a heap
+    // that is not given back, and its next stretch marked for huge pages;
+    // the block freed here is what the next large allocation reuses.
+    mallopt(M_MMAP_MAX, 0);
+    mallopt(M_TRIM_THRESHOLD, -1);
+    const size_t nReserve = nBytes + 2 * kHuge;
+    char* p = static_cast<char*>(std::malloc(nReserve));
+    if (!p) return;
+    const uintptr_t nStart = (reinterpret_cast<uintptr_t>(p) + kHuge - 1) & ~uintptr_t(kHuge - 1);
+    const uintptr_t nEnd = (reinterpret_cast<uintptr_t>(p) + nReserve) & ~uintptr_t(kHuge - 1);
+    if (nEnd > nStart) madvise(reinterpret_cast<void*>(nStart), nEnd - nStart, MADV_HUGEPAGE);
+    std::free(p);
+#else
+    (void)nBytes;
+#endif
 }
 
 bool WriteWholeFile(const std::string& strPath, const uint8_t* pData, size_t nSize, std::string& strError) {

@@ -14,17 +14,17 @@ namespace pak {
 
 namespace {
 
-bool LoadArchive(const std::string& strArchive, std::vector<uint8_t>& data, rarwrite::RarListing& listing) {
+bool LoadArchive(const std::string& strArchive, CInputFile& data, rarwrite::RarListing& listing) {
     std::string strError;
-    if (!ReadWholeFile(strArchive, data, strError)) {
+    if (!data.Open(strArchive, strError)) {
         ReportError(strError);
         return false;
     }
-    if (data.size() > 0xFFFFFFFFu) {
+    if (data.Size() > 0xFFFFFFFFu) {
         ReportError(strArchive + ": larger than 4 GiB");
         return false;
     }
-    if (!rarwrite::ListArchive(data.data(), data.size(), listing, strError)) {
+    if (!rarwrite::ListArchive(data.Data(), data.Size(), listing, strError)) {
         ReportError(strArchive + ": " + strError);
         return false;
     }
@@ -48,11 +48,11 @@ std::string ExplainFailure(const rarwrite::RarListing& listing, const std::strin
     return strEntry + ": no such entry";
 }
 
-bool Extract(std::vector<uint8_t>& archive, const std::string& strEntry, const std::string& strPassword,
+bool Extract(const CInputFile& archive, const std::string& strEntry, const std::string& strPassword,
              uint8_t*& pData, uint32_t& nSize) {
     ResourceBlob blob;
-    blob.pData = archive.data();
-    blob.nSize = uint32_t(archive.size());
+    blob.pData = archive.Data();
+    blob.nSize = uint32_t(archive.Size());
     return ExtractArchiveEntry(&pData, &nSize, strEntry.c_str(), &blob,
                                strPassword.empty() ? nullptr : strPassword.c_str()) == 1;
 }
@@ -67,7 +67,7 @@ std::string BaseName(const std::string& strPath) {
 void ReportError(const std::string& strMessage) { std::fprintf(stderr, "cordelune-pak: %s\n", strMessage.c_str()); }
 
 int CommandList(const std::string& strArchive) {
-    std::vector<uint8_t> data;
+    CInputFile data;
     rarwrite::RarListing listing;
     if (!LoadArchive(strArchive, data, listing)) return 1;
     std::printf("%s%s\n", strArchive.c_str(), listing.IsSolid() ? " (solid)" : "");
@@ -80,9 +80,14 @@ int CommandList(const std::string& strArchive) {
 
 int CommandExtract(const std::string& strArchive, const std::string& strEntry, const std::string& strPassword,
                    const std::string& strOutput) {
-    std::vector<uint8_t> data;
+    CInputFile data;
     rarwrite::RarListing listing;
     if (!LoadArchive(strArchive, data, listing)) return 1;
+    for (const rarwrite::RarListedEntry& e : listing.entries)
+        if (CompareEntryNames(strEntry.c_str(), e.strName.c_str())) {
+            PrepareHeapForLargeBuffer(size_t(e.nUnpSize) + kWindowSize);
+            break;
+        }
     uint8_t* pOut = nullptr;
     uint32_t nSize = 0;
     if (!Extract(data, strEntry, strPassword, pOut, nSize)) {
@@ -103,7 +108,7 @@ int CommandExtract(const std::string& strArchive, const std::string& strEntry, c
 }
 
 int CommandTest(const std::string& strArchive, const std::string& strPassword) {
-    std::vector<uint8_t> data;
+    CInputFile data;
     rarwrite::RarListing listing;
     if (!LoadArchive(strArchive, data, listing)) return 1;
     int nFailed = 0, nTested = 0;
