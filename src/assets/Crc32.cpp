@@ -65,19 +65,19 @@ uint32_t ZeroBytesFactor(uint64_t n) {
 
 } // namespace
 
-uint32_t Crc32OfSliced(const Crc32Slices& slices, const uint8_t* pData, size_t nLength) {
+uint32_t Crc32UpdateSliced(const Crc32Slices& slices, uint32_t nCrc, const uint8_t* pData, size_t nLength) {
     const uint32_t(*t)[256] = slices.aSlices;
     // A single register waits on its own table lookups; three independent
     // parts of a long buffer keep the loads busy, and the registers combine:
     // after A then B the register is (register after A) x^(8 |B|) plus what B
     // alone gives from a zero register.
     constexpr size_t kMinSplit = 3 * 4096;
-    if (nLength < kMinSplit) return ~Update8(t, 0xFFFFFFFFu, pData, nLength);
+    if (nLength < kMinSplit) return Update8(t, nCrc, pData, nLength);
     const size_t nPart = (nLength / 3) & ~size_t(7);
     const uint8_t* pA = pData;
     const uint8_t* pB = pData + nPart;
     const uint8_t* pC = pData + 2 * nPart;
-    uint32_t a = 0xFFFFFFFFu, b = 0, c = 0;
+    uint32_t a = nCrc, b = 0, c = 0;
     for (size_t i = 0; i < nPart; i += 8) {
         a = Step8(t, a, pA + i);
         b = Step8(t, b, pB + i);
@@ -85,7 +85,10 @@ uint32_t Crc32OfSliced(const Crc32Slices& slices, const uint8_t* pData, size_t n
     }
     c = Update8(t, c, pC + nPart, nLength - 3 * nPart);
     const uint32_t nPartFactor = ZeroBytesFactor(nPart);
-    uint32_t nCrc = MultiplyModP(a, nPartFactor) ^ b;
-    nCrc = MultiplyModP(nCrc, ZeroBytesFactor(nLength - 2 * nPart)) ^ c;
-    return ~nCrc;
+    const uint32_t ab = MultiplyModP(a, nPartFactor) ^ b;
+    return MultiplyModP(ab, ZeroBytesFactor(nLength - 2 * nPart)) ^ c;
+}
+
+uint32_t Crc32OfSliced(const Crc32Slices& slices, const uint8_t* pData, size_t nLength) {
+    return ~Crc32UpdateSliced(slices, 0xFFFFFFFFu, pData, nLength);
 }

@@ -23,4 +23,6 @@ struct Crc32Slices {
     uint32_t aSlices[8][256];
 };
 void BuildCrc32Slices(Crc32Slices& slices);
+// Crc32Update and Crc32Of with the eight tables.
+uint32_t Crc32UpdateSliced(const Crc32Slices& slices, uint32_t nCrc, const uint8_t* pData, size_t nLength);
 uint32_t Crc32OfSliced(const Crc32Slices& slices, const uint8_t* pData, size_t nLength);

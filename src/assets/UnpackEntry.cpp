@@ -4,9 +4,39 @@
 #include "assets/Rar20Codes.h"
 #include "assets/UnpackState.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 using namespace rar20;
+
+// The output is written once and read back only by the caller, long after:
+// where the target has them, stores that bypass the cache keep the window
+// (which matches keep reading) in it.
+void CopyToOutput(uint8_t* d, const uint8_t* p, uint32_t n) {
+#if defined(__SSE2__)
+    if (n >= 256) {
+        while (uintptr_t(d) & 15) {
+            *d++ = *p++;
+            --n;
+        }
+        for (; n >= 64; n -= 64, d += 64, p += 64) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16));
+            const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 32));
+            const __m128i e = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 48));
+            _mm_stream_si128(reinterpret_cast<__m128i*>(d), a);
+            _mm_stream_si128(reinterpret_cast<__m128i*>(d + 16), b);
+            _mm_stream_si128(reinterpret_cast<__m128i*>(d + 32), c);
+            _mm_stream_si128(reinterpret_cast<__m128i*>(d + 48), e);
+        }
+        _mm_sfence();
+    }
+#endif
+    std::memcpy(d, p, n);
+}
 
 constexpr uint32_t kSymbolRepeatLast = 256;
 constexpr uint32_t kSymbolNewTables = 269;
@@ -499,6 +529,18 @@ void ResetDecoder(UnpackState& s) {
     s.nWritePos = 0;
 }
 
+namespace {
+
+// Appends window bytes to the output and runs them through the output's CRC
+// register while they are still in the cache.
+void AppendToOutput(UnpackState& s, const uint8_t* p, uint32_t n) {
+    s.nOutputCrc = Crc32UpdateSliced(s.crcSlices, s.nOutputCrc, p, n);
+    CopyToOutput(s.pOutput + s.nOutputPos, p, n);
+    s.nOutputPos += n;
+}
+
+} // namespace
+
 void FlushWindow(UnpackState& s) {
     const uint32_t nUnpack = s.nUnpackPos & kWindowMask;
     if (s.bFound && s.pOutput) {
@@ -509,9 +551,8 @@ void FlushWindow(UnpackState& s) {
         if (nEnd > s.fileHeader.nUnpSize) {
             s.nOutputRemaining = -1; // more bytes than the entry holds: stop
         } else {
-            std::memcpy(s.pOutput + s.nOutputPos, s.pWindow + nWrite, nFirst);
-            std::memcpy(s.pOutput + s.nOutputPos + nFirst, s.pWindow, nSecond);
-            s.nOutputPos = uint32_t(nEnd);
+            AppendToOutput(s, s.pWindow + nWrite, nFirst);
+            AppendToOutput(s, s.pWindow, nSecond);
         }
     }
     s.nWritePos = nUnpack;

@@ -159,6 +159,7 @@ struct UnpackState {
     bool bFound = false;
     uint8_t* pOutput = nullptr;
     uint32_t nOutputPos = 0;     // bytes delivered into pOutput
+    uint32_t nOutputCrc = 0;     // CRC-32 register over them, kept by FlushWindow
     uint8_t* pWindow = nullptr;
     uint32_t aCrcTable[256] = {};
     Crc32Slices crcSlices = {};  // the same table, eight bytes a step
