@@ -3,7 +3,7 @@
 void AudioErrorSums(const AudioChannel& v, uint32_t nBytes, uint32_t aDif[11]) {
     uint32_t a0 = 0, a1 = 0, a2 = 0, a3 = 0, a4 = 0, a5 = 0, a6 = 0, a7 = 0, a8 = 0, a9 = 0, a10 = 0;
     for (uint32_t i = 0; i < nBytes; ++i) {
-        const int32_t e = v.aError[i];
+        const int32_t e = int32_t(int8_t(uint8_t(v.aCode[i]))) * 8;
         const int32_t cd = v.aCross[i];
         const int32_t d1 = v.aDelta[i + 3];
         const int32_t d2 = v.aDelta[i + 3] - v.aDelta[i + 2];
@@ -33,6 +33,7 @@ namespace {
 // at most 1279 (|I| <= 1024 plus a delta change <= 255), a lane gathers four
 // of them, and a whole sum of 32 stays below 65536.
 typedef int16_t Lanes16 __attribute__((vector_size(16)));
+typedef uint16_t ULanes16 __attribute__((vector_size(16)));
 typedef int32_t Lanes32 __attribute__((vector_size(16)));
 
 inline Lanes16 Load(const int16_t* p) {
@@ -48,10 +49,16 @@ inline Lanes16 Abs(Lanes16 x) {
 
 // Sums of |e - x| and |e + x| over the period, eight bytes a step; x(i)
 // gives the eight values of x from byte i on.
+// I, the decoded delta as a signed byte times 8, of bytes i .. i + 7.
+inline Lanes16 Errors(const AudioChannel& v, uint32_t i) {
+    const ULanes16 u = ULanes16(Load(v.aCode + i)) << 8; // the byte's sign to the top
+    return Lanes16(u) >> 5;
+}
+
 template <typename X>
 inline void AddTerm(const AudioChannel& v, X x, Lanes16& minus, Lanes16& plus) {
     for (uint32_t i = 0; i < kAudioPeriod; i += 8) {
-        const Lanes16 e = Load(v.aError + i);
+        const Lanes16 e = Errors(v, i);
         const Lanes16 t = x(i);
         minus += Abs(e - t);
         plus += Abs(e + t);
@@ -75,7 +82,7 @@ inline Lanes32 Totals(Lanes16 a, Lanes16 b, Lanes16 c, Lanes16 d) {
 void PeriodErrorSums(const AudioChannel& v, uint32_t aDif[11]) {
     const int16_t* h = v.aDelta;
     Lanes16 a[12] = {};
-    for (uint32_t i = 0; i < kAudioPeriod; i += 8) a[0] += Abs(Load(v.aError + i));
+    for (uint32_t i = 0; i < kAudioPeriod; i += 8) a[0] += Abs(Errors(v, i));
     AddTerm(v, [&](uint32_t i) { return Load(h + i + 3); }, a[1], a[2]);
     AddTerm(v, [&](uint32_t i) { return Load(h + i + 3) - Load(h + i + 2); }, a[3], a[4]);
     AddTerm(v, [&](uint32_t i) { return Load(h + i + 2) - Load(h + i + 1); }, a[5], a[6]);

@@ -18,10 +18,13 @@ void AudioErrorSums(const AudioChannel& v, uint32_t nBytes, uint32_t aDif[11]);
 // and the next period starts. Out of line: it runs once per 32 bytes.
 void AdaptAudioWeights(AudioChannel& v);
 
+// Whether the channel's next byte is the last of its period of 32.
+inline bool AudioPeriodEnds(const AudioChannel& v) { return (v.nByteCount & (kAudioPeriod - 1)) == kAudioPeriod - 1; }
+
 // One byte of channel v from its decoded delta; nChannelDelta is the delta of
 // the byte before, whichever channel it belonged to, and becomes this one's.
-// When the byte ends the channel's period (its byte count reaches a multiple
-// of 32), the caller runs AdaptAudioWeights before the channel's next byte.
+// When the byte ends the channel's period (AudioPeriodEnds before the call),
+// the caller runs AdaptAudioWeights before the channel's next byte.
 inline uint8_t DecodeAudioByte(AudioChannel& v, int32_t& nChannelDelta, uint32_t nDelta) {
     const uint32_t j = v.nByteCount & (kAudioPeriod - 1);
     ++v.nByteCount;
@@ -34,7 +37,7 @@ inline uint8_t DecodeAudioByte(AudioChannel& v, int32_t& nChannelDelta, uint32_t
           v.K5 * nChannelDelta) >> 3) & 0xFF;
     const uint8_t ch = uint8_t(nPredicted - int32_t(nDelta));
 
-    v.aError[j] = int16_t(int32_t(int8_t(uint8_t(nDelta))) * 8);
+    v.aCode[j] = int16_t(nDelta & 0xFF);
     v.aCross[j] = int16_t(nChannelDelta);
     nChannelDelta = int8_t(uint8_t(ch - v.nLastByte));
     v.aDelta[j + 4] = int16_t(nChannelDelta);

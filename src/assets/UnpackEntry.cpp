@@ -290,17 +290,23 @@ ARCHIVE_NOINLINE AudioStop DecodeAudioCodes(UnpackState& s, AudioRun& r, uint8_t
     AudioStop stop = AudioStop::End;
     int nLeft = r.nLeft;
 
-    // One code from v; false when the run stops after it.
-    auto step = [&]() -> bool {
+    for (;;) {
+        // A reload serves three codes (see DecodeCursor::NextCode).
+        if (nLeft == 0) {
+            v = LoadBits64(in, nBits);
+            nLeft = 3;
+        }
+        --nLeft;
         uint32_t nCode;
         const uint32_t sym = DecodeSymbolFrom(*pTable, v, nCode);
         v <<= nCode;
         nBits += nCode;
         if (sym == kSymbolAudioNewTables) {
             stop = AudioStop::NewTables;
-            return false;
+            break;
         }
         AudioChannel& ch = *pChannel;
+        const bool bPeriodEnds = AudioPeriodEnds(ch);
         *p++ = DecodeAudioByte(ch, nChannelDelta, sym);
         if (pChannel == pLastChannel) {
             pChannel = s.aChannels;
@@ -309,27 +315,11 @@ ARCHIVE_NOINLINE AudioStop DecodeAudioCodes(UnpackState& s, AudioRun& r, uint8_t
             ++pChannel;
             ++pTable;
         }
-        if ((ch.nByteCount & (kAudioPeriod - 1)) == 0) {
+        if (bPeriodEnds) {
             stop = AudioStop::Adapt;
-            return false;
+            break;
         }
-        return p != pEnd;
-    };
-
-    // The codes v still holds from the last run first, then three per load.
-    bool bGo = true;
-    while (bGo && nLeft > 0) {
-        --nLeft;
-        bGo = step();
-    }
-    while (bGo) {
-        v = LoadBits64(in, nBits);
-        nLeft = 2;
-        if (!step()) break;
-        nLeft = 1;
-        if (!step()) break;
-        nLeft = 0;
-        if (!step()) break;
+        if (p == pEnd) break;
     }
     r.v = v;
     r.nBits = nBits;

@@ -70,7 +70,7 @@ constexpr int kMaxChannels = 4;
 constexpr int kLzTableSize = kMainSymbols + kDistanceSymbols + kRepeatSymbols; // 374
 constexpr int kLengthArraySize = kAudioSymbols * kMaxChannels;                 // 1028
 
-constexpr int kQuickBits = 11; // decode-table lookup on the first bits of a code
+constexpr int kQuickBits = 10; // decode-table lookup on the first bits of a code
 
 // A canonical Huffman decoding table: limits are left-justified 16-bit code
 // boundaries per length, start positions index the symbol list.
@@ -99,9 +99,9 @@ struct AudioChannel {
     uint8_t nLastByte = 0;
     // For byte i (0..31) of the current period of 32: its delta at
     // aDelta[i + 4], the four before it at aDelta[i .. i + 3]; the decoded
-    // delta times 8 and the channel delta it was predicted with.
+    // delta (the code's symbol) and the channel delta it was predicted with.
     int16_t aDelta[36] = {};
-    int16_t aError[32] = {};
+    int16_t aCode[32] = {};
     int16_t aCross[32] = {};
 };
 
