@@ -79,7 +79,10 @@ inline Lanes32 Totals(Lanes16 a, Lanes16 b, Lanes16 c, Lanes16 d) {
     return __builtin_shufflevector(ab, cd, 0, 1, 4, 5) + __builtin_shufflevector(ab, cd, 2, 3, 6, 7);
 }
 
-void PeriodErrorSums(const AudioChannel& v, uint32_t aDif[11]) {
+// The index of the smallest of the period's eleven error sums, the first of
+// equal ones: each sum is taken with its index in the low four bits, and the
+// smallest such key wins.
+int SmallestPeriodError(const AudioChannel& v) {
     const int16_t* h = v.aDelta;
     Lanes16 a[12] = {};
     for (uint32_t i = 0; i < kAudioPeriod; i += 8) a[0] += Abs(Errors(v, i));
@@ -88,20 +91,21 @@ void PeriodErrorSums(const AudioChannel& v, uint32_t aDif[11]) {
     AddTerm(v, [&](uint32_t i) { return Load(h + i + 2) - Load(h + i + 1); }, a[5], a[6]);
     AddTerm(v, [&](uint32_t i) { return Load(h + i + 1) - Load(h + i); }, a[7], a[8]);
     AddTerm(v, [&](uint32_t i) { return Load(v.aCross + i); }, a[9], a[10]);
-    Lanes32 t[3] = {Totals(a[0], a[1], a[2], a[3]), Totals(a[4], a[5], a[6], a[7]), Totals(a[8], a[9], a[10], a[11])};
-    uint32_t aAll[12];
-    __builtin_memcpy(aAll, t, sizeof(aAll));
-    for (int k = 0; k < 11; ++k) aDif[k] = aAll[k];
+    // Sums stay below 65536, so keys stay far below 2^31; the twelfth lane
+    // is no sum and gets a key no sum reaches.
+    const Lanes32 k0 = (Totals(a[0], a[1], a[2], a[3]) << 4) + Lanes32{0, 1, 2, 3};
+    const Lanes32 k1 = (Totals(a[4], a[5], a[6], a[7]) << 4) + Lanes32{4, 5, 6, 7};
+    const Lanes32 k2 = (Totals(a[8], a[9], a[10], a[11]) << 4) + Lanes32{8, 9, 10, 0x7FFFFFF0};
+    auto min = [](Lanes32 x, Lanes32 y) { return x < y ? x : y; };
+    Lanes32 m = min(min(k0, k1), k2);
+    m = min(m, __builtin_shufflevector(m, m, 2, 3, 0, 1));
+    m = min(m, __builtin_shufflevector(m, m, 1, 0, 3, 2));
+    return int(m[0] & 15);
 }
 #else
-void PeriodErrorSums(const AudioChannel& v, uint32_t aDif[11]) { AudioErrorSums(v, kAudioPeriod, aDif); }
-#endif
-
-} // namespace
-
-void AdaptAudioWeights(AudioChannel& v) {
+int SmallestPeriodError(const AudioChannel& v) {
     uint32_t aDif[11];
-    PeriodErrorSums(v, aDif);
+    AudioErrorSums(v, kAudioPeriod, aDif);
     uint32_t nMin = aDif[0];
     int m = 0;
     for (int i = 1; i < 11; ++i)
@@ -109,19 +113,26 @@ void AdaptAudioWeights(AudioChannel& v) {
             nMin = aDif[i];
             m = i;
         }
-    for (uint32_t i = 0; i < 4; ++i) v.aDelta[i] = v.aDelta[kAudioPeriod + i];
-    if (m == 0) return;
-    int32_t* aWeight[5] = {&v.K1, &v.K2, &v.K3, &v.K4, &v.K5};
-    int32_t& k = *aWeight[(m - 1) / 2];
-    if (m & 1) {
-        if (k >= -16) --k;
-    } else if (k < 16) {
-        ++k;
-    }
+    return m;
+}
+#endif
+
+} // namespace
+
+void AdaptAudioWeights(AudioChannel& v) {
+    // Sum 2w - 1 and 2w nudge weight w (K1..K5) down and up; sum 0 leaves
+    // them all (it moves a stand-in, so that the step needs no branch).
+    const int m = SmallestPeriodError(v);
+    int32_t aK[6] = {0, v.K1, v.K2, v.K3, v.K4, v.K5};
+    const int w = (m + 1) >> 1;
+    const int32_t k = aK[w];
+    aK[w] = k + ((m & 1) ? (k >= -16 ? -1 : 0) : (k < 16 ? 1 : 0));
+    v.K1 = aK[1], v.K2 = aK[2], v.K3 = aK[3], v.K4 = aK[4], v.K5 = aK[5];
     // K1 D1 + K2 D2 + K3 D3 + K4 D4 with D1 = d1, D2 = d1 - d2, D3 = d2 - d3,
     // D4 = d3 - d4 for the deltas d1..d4 of the last four bytes.
     v.aW[0] = v.K1 + v.K2;
     v.aW[1] = v.K3 - v.K2;
     v.aW[2] = v.K4 - v.K3;
     v.aW[3] = -v.K4;
+    for (uint32_t i = 0; i < 4; ++i) v.aDelta[i] = v.aDelta[kAudioPeriod + i];
 }
