@@ -2,11 +2,13 @@
 // the method, and archives checked against an independent reader.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <random>
 #include <vector>
 
+#include "assets/UnpackAudio.h"
 #include "assets/UnpackState.h"
 #include "test_archive_support.h"
 #include "test_archive_vectors.h"
@@ -49,6 +51,12 @@ void CopyMatch(std::vector<uint8_t>& out, uint32_t distance, uint32_t length) {
     for (uint32_t i = 0; i < length; ++i) out.push_back(out[out.size() - distance]);
 }
 
+// The same byte by byte through the 1 MiB window, which starts as zeros: a
+// match may reach back before the first byte of the entry.
+void CopyWindowMatch(std::vector<uint8_t>& out, uint32_t distance, uint32_t length) {
+    for (uint32_t i = 0; i < length; ++i) out.push_back(out.size() >= distance ? out[out.size() - distance] : 0);
+}
+
 // The main-table symbol and extra bits of a normal match of length slot 0..27
 // with extra value e, and of a distance.
 void PutNormalMatch(BitSink& s, const Code& main, const Code& dist, uint32_t slot, uint32_t extra, uint32_t distance) {
@@ -81,6 +89,26 @@ struct LzStream {
     void Literals(const std::vector<uint8_t>& data) {
         for (uint8_t b : data) main.Put(bits, b);
         content.insert(content.end(), data.begin(), data.end());
+    }
+    // A normal match of the given length (3 + the distance bonus up to 260)
+    // and distance, and the bytes it makes.
+    void Match(uint32_t length, uint32_t distance) {
+        static const uint8_t lbits[28] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5};
+        static const uint8_t lbase[28] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  10,  12,  14,  16,  20,
+                                          24, 28, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224};
+        const uint32_t coded = length - 3 - (distance >= 0x2000) - (distance >= 0x40000);
+        uint32_t slot = 27;
+        while (lbase[slot] > coded) --slot;
+        ASSERT_LT(coded - lbase[slot], 1u << lbits[slot]) << length;
+        PutNormalMatch(bits, main, dist, slot, coded - lbase[slot], distance);
+        CopyWindowMatch(content, distance, length);
+    }
+    // Symbol 257 (the last distance again) with repeat slot 0: length 2
+    // below distance 0x101.
+    void RepeatLastDistance(uint32_t distance) {
+        main.Put(bits, 257);
+        rep.Put(bits, 0);
+        CopyWindowMatch(content, distance, 2 + (distance >= 0x101) + (distance >= 0x2000) + (distance >= 0x40000));
     }
 };
 
@@ -176,6 +204,68 @@ TEST(ArchiveDecoder, OutputLargerThanTheWindowWrapsAndFlushes) {
     EXPECT_TRUE(x.data == z.content);
 }
 
+TEST(ArchiveDecoder, NearbyAndOverlappingMatchesRepeatTheirBytes) {
+    // Every distance up to 40 and lengths on both sides of the 4, 8 and 16
+    // byte steps of the copy; a source that overlaps what it makes repeats it.
+    // After each, a match of the whole window's distance gives back the old
+    // bytes from its end on (still zeros this early), which shows any byte
+    // written past the end.
+    LzStream z;
+    z.Literals(RandomBytes(300, 11));
+    for (uint32_t d = 1; d <= 40; ++d) {
+        for (uint32_t length : {3u, 4u, 5u, 7u, 8u, 9u, 15u, 16u, 17u, 31u, 32u, 33u, 100u, 258u}) {
+            z.Match(length, d);
+            z.Match(20, 0x100000);
+            z.Literals(RandomBytes(40, d + length));
+        }
+        z.Match(3, d);
+        z.RepeatLastDistance(d); // two bytes
+        z.Match(20, 0x100000);
+    }
+    for (uint32_t d : {100u, 1000u, 0x1FFFu}) z.Match(258, d);
+    const Extracted x = Extract(Archive({Packed("t", z.bits.Finish(), z.content)}), "t");
+    EXPECT_EQ(x.result, 1);
+    EXPECT_TRUE(x.data == z.content);
+}
+
+TEST(ArchiveDecoder, MatchesReachingBeforeTheEntryReadTheZeroedWindow) {
+    LzStream z;
+    z.Literals(RandomBytes(50, 12));
+    z.Match(100, 1000);      // wholly before the first byte
+    z.Match(40, 170);        // partly
+    z.Match(5, 0x100000);    // the byte about to be overwritten itself
+    z.Match(260, 0xFFFFF);
+    z.Literals(RandomBytes(10, 13));
+    const Extracted x = Extract(Archive({Packed("t", z.bits.Finish(), z.content)}), "t");
+    EXPECT_EQ(x.result, 1);
+    EXPECT_TRUE(x.data == z.content);
+}
+
+TEST(ArchiveDecoder, FarMatchesReadAheadInTheWrappedWindow) {
+    // Past the first MiB, distances near the window size read bytes just
+    // ahead of the one being made: old bytes, some of which the same match
+    // overwrites later, and none of which it may touch early.
+    LzStream z;
+    z.Literals(RandomBytes(0x100000 + 5000, 14));
+    for (uint32_t d : {0x100000u, 0xFFFFFu, 0xFFFFCu, 0xFFFF1u, 0xFFFF0u, 0xFFFEFu, 0xFFED4u, 0x80000u})
+        for (uint32_t length : {5u, 8u, 16u, 17u, 100u, 260u}) {
+            z.Match(length, d);
+            z.Literals(RandomBytes(3, d ^ length));
+        }
+    // A match from behind, then at once one that reads the old bytes just
+    // past its end.
+    for (uint32_t d : {0x1000u, 0x80000u, 0xFFED4u})
+        for (uint32_t length : {9u, 17u, 33u, 100u, 258u})
+            for (uint32_t ahead : {1u, 4u, 15u}) {
+                z.Match(length, d);
+                z.Match(8, 0x100000 - ahead);
+            }
+    const Extracted x = Extract(Archive({Packed("t", z.bits.Finish(), z.content)}), "t");
+    EXPECT_EQ(x.result, 1);
+    ASSERT_EQ(x.data.size(), z.content.size());
+    EXPECT_TRUE(x.data == z.content);
+}
+
 TEST(ArchiveDecoder, TruncatedOrOverclaimedStreamsFailAndStop) {
     LzStream z;
     z.Literals(RandomBytes(3000, 8));
@@ -226,6 +316,12 @@ TEST(ArchiveDecoder, QuickTableAgreesWithTheFullComparison) {
             ASSERT_EQ(fast, slow) << "table " << t << " v " << v;
             ASSERT_EQ(c.nPos * 8 + c.nBit, len) << "table " << t << " v " << v;
             ASSERT_LT(fast, uint32_t(n));
+            // The main loop's decode from the top of a 64-bit word, whatever
+            // follows the 16 bits.
+            uint32_t wordLen = 0;
+            const uint64_t word = (uint64_t(v) << 48) | (uint64_t(rng()) << 16) | (rng() & 0xFFFF);
+            ASSERT_EQ(DecodeSymbolFrom(table, word, wordLen), slow) << "table " << t << " v " << v;
+            ASSERT_EQ(int(wordLen), len) << "table " << t << " v " << v;
         }
     }
 }
@@ -240,6 +336,95 @@ TEST(ArchiveDecoder, AudioModeWithTwoChannels) {
         expected.push_back(uint8_t(int(128 + 60 * std::sin(i / 4.0 + 1))));
     }
     EXPECT_EQ(Extract(kStereoArchive, sizeof(kStereoArchive), "stereo8.raw").data, expected);
+}
+
+namespace {
+
+// The audio predictor as the method states it, one byte at a time with its
+// deltas and error sums kept as such.
+struct PlainAudioChannel {
+    int32_t K[5] = {}, D[4] = {}, nLastDelta = 0;
+    uint32_t aDif[11] = {}, nByteCount = 0;
+    uint8_t nLastByte = 0;
+};
+
+uint8_t PlainAudioByte(PlainAudioChannel& v, int32_t& nChannelDelta, uint32_t nDelta) {
+    ++v.nByteCount;
+    v.D[3] = v.D[2];
+    v.D[2] = v.D[1];
+    v.D[1] = v.nLastDelta - v.D[0];
+    v.D[0] = v.nLastDelta;
+    const int32_t predicted = ((8 * v.nLastByte + v.K[0] * v.D[0] + v.K[1] * v.D[1] + v.K[2] * v.D[2] +
+                                v.K[3] * v.D[3] + v.K[4] * nChannelDelta) >> 3) & 0xFF;
+    const uint8_t ch = uint8_t(predicted - int32_t(nDelta));
+    const int32_t I = int32_t(int8_t(uint8_t(nDelta))) * 8;
+    const int32_t terms[5] = {v.D[0], v.D[1], v.D[2], v.D[3], nChannelDelta};
+    v.aDif[0] += uint32_t(std::abs(I));
+    for (int i = 0; i < 5; ++i) {
+        v.aDif[2 * i + 1] += uint32_t(std::abs(I - terms[i]));
+        v.aDif[2 * i + 2] += uint32_t(std::abs(I + terms[i]));
+    }
+    nChannelDelta = v.nLastDelta = int8_t(uint8_t(ch - v.nLastByte));
+    v.nLastByte = ch;
+    if ((v.nByteCount & 0x1F) == 0) {
+        int m = 0;
+        for (int i = 1; i < 11; ++i)
+            if (v.aDif[i] < v.aDif[m]) m = i;
+        for (uint32_t& d : v.aDif) d = 0;
+        if (m) {
+            int32_t& k = v.K[(m - 1) / 2];
+            if (m & 1) {
+                if (k >= -16) --k;
+            } else if (k < 16) {
+                ++k;
+            }
+        }
+    }
+    return ch;
+}
+
+} // namespace
+
+TEST(ArchiveDecoder, AudioPredictorFollowsTheMethodOverManyPeriods) {
+    // Smooth waves (whose best weights run to the limits of -17 and 16),
+    // noise, and the extremes of the deltas, interleaved over 1 to 4
+    // channels; the weights and every byte must match the plain form.
+    std::mt19937 rng(21);
+    for (int nChannels = 1; nChannels <= 4; ++nChannels) {
+        AudioChannel channels[4];
+        PlainAudioChannel plain[4];
+        int32_t cd = 0, plainCd = 0;
+        int32_t kMin = 0, kMax = 0;
+        for (int i = 0; i < 200000; ++i) {
+            const int c = i % nChannels;
+            uint32_t delta;
+            const int phase = (i / 20000) % 4;
+            if (phase == 0) delta = uint32_t(int(3 * std::sin(i / 50.0)) & 0xFF);
+            else if (phase == 1) delta = rng() & 0xFF;
+            else if (phase == 2) delta = (rng() & 1) ? 0x80 : 0x7F;
+            else delta = uint32_t((rng() % 5) - 2) & 0xFF;
+            const bool bEnds = AudioPeriodEnds(channels[c]);
+            const uint8_t got = DecodeAudioByte(channels[c], cd, delta);
+            if (bEnds) AdaptAudioWeights(channels[c]);
+            ASSERT_EQ(got, PlainAudioByte(plain[c], plainCd, delta)) << nChannels << " channels, byte " << i;
+            ASSERT_EQ(cd, plainCd);
+            const AudioChannel& a = channels[c];
+            const int32_t k[5] = {a.K1, a.K2, a.K3, a.K4, a.K5};
+            for (int j = 0; j < 5; ++j) {
+                ASSERT_EQ(k[j], plain[c].K[j]) << nChannels << " channels, byte " << i << ", K" << j + 1;
+                kMin = std::min(kMin, k[j]);
+                kMax = std::max(kMax, k[j]);
+            }
+        }
+        // The partial sums of an unfinished period agree as well.
+        for (int c = 0; c < nChannels; ++c) {
+            uint32_t dif[11];
+            AudioErrorSums(channels[c], channels[c].nByteCount & 31, dif);
+            for (int j = 0; j < 11; ++j) EXPECT_EQ(dif[j], plain[c].aDif[j]) << c << " " << j;
+        }
+        EXPECT_EQ(kMin, -17) << nChannels;
+        EXPECT_EQ(kMax, 16) << nChannels;
+    }
 }
 
 TEST(ArchiveDecoder, SolidEntryNeedsTheOneBefore) {
