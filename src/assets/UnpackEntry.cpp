@@ -161,14 +161,14 @@ inline uint32_t TopBits(uint64_t v, uint32_t n) { return uint32_t((v >> 1) >> (6
 
 enum class RunEnd { Done, Failed, NewTables };
 
-// What the decoding loops keep in registers: the input position and the bits
-// from it on, and the output side. Loaded from and stored to the state record
-// around every call out.
+// The decoding loops' working copy of the input position (with the bits from
+// it on, loaded eight bytes at a time) and the output side. Loaded from and
+// stored to the state record around every call out; a load drops the bits.
 struct DecodeCursor {
     uint32_t nBits = 0;  // absolute bit index into the input buffer
     uint64_t v = 0;      // the bits from nBits on, at the top
-    int nLeft = 0;       // codes v still holds before it is reloaded
-    uint32_t nAvail = 0; // input bits in v
+    int nLeft = 0;       // audio: codes v still holds before it is reloaded
+    uint32_t nAvail = 0; // LZ: input bits in v
     uint32_t nUnpack = 0, nWrite = 0;
     int64_t nRemaining = 0;
     uint32_t nBitLimit = 0;
@@ -229,37 +229,6 @@ struct DecodeCursor {
         const int64_t nByBits = int64_t((nBitLimit - nBits) / nBitsPer) + 1;
         return nByBytes < nByBits ? nByBytes : nByBits;
     }
-
-    // Makes sure v holds the next code. Every code fits in 15 bits and v holds
-    // at least 57 after a reload, so a reload serves three codes; counting
-    // them keeps the reload branch regular.
-    void NextCode(const uint8_t* in) {
-        if (nLeft == 0) {
-            v = LoadBits64(in, nBits);
-            nAvail = 64 - (nBits & 7);
-            nLeft = 3;
-        }
-        --nLeft;
-    }
-    // Reloads v for the rest of a match (up to 36 bits), which leaves room
-    // for one more code.
-    void MatchTail(const uint8_t* in) {
-        v = LoadBits64(in, nBits);
-        nAvail = 64 - (nBits & 7);
-        nLeft = 1;
-    }
-    // Reloads v when fewer than n of its bits are input bits.
-    void Keep(const uint8_t* in, uint32_t n) {
-        if (nAvail < n) {
-            v = LoadBits64(in, nBits);
-            nAvail = 64 - (nBits & 7);
-        }
-    }
-    void Consume(uint32_t n) {
-        v <<= n;
-        nBits += n;
-        nAvail -= n;
-    }
 };
 
 // A run of audio codes: every one makes one byte, so that the run needs no
@@ -291,7 +260,8 @@ ARCHIVE_NOINLINE AudioStop DecodeAudioCodes(UnpackState& s, AudioRun& r, uint8_t
     int nLeft = r.nLeft;
 
     for (;;) {
-        // A reload serves three codes (see DecodeCursor::NextCode).
+        // Every code fits in 15 bits and a reload gives at least 57, so a
+        // reload serves three codes; counting them keeps the branch regular.
         if (nLeft == 0) {
             v = LoadBits64(in, nBits);
             nLeft = 3;
@@ -429,6 +399,7 @@ ARCHIVE_NOINLINE bool DecodeLzCodes(UnpackState& s, LzRun& r, int64_t nCodes) {
             nLength = kLengthBase[k] + 3 + TopBits(v, kLengthBits[k]);
             consume(kLengthBits[k]);
             const uint32_t d = DecodeSymbolFrom(s.distanceTable, v, nCode);
+            ARCHIVE_CHECK(d < uint32_t(kDistanceSymbols));
             consume(nCode);
             nDistance = kDistanceBase[d] + 1 + TopBits(v, kDistanceBits[d]);
             consume(kDistanceBits[d]);
@@ -443,6 +414,7 @@ ARCHIVE_NOINLINE bool DecodeLzCodes(UnpackState& s, LzRun& r, int64_t nCodes) {
             keep(kMatchTailBits);
             nDistance = s.aHistory[(s.nHistoryPos - (sym - 256)) & 3];
             const uint32_t rep = DecodeSymbolFrom(s.repeatTable, v, nCode);
+            ARCHIVE_CHECK(rep < uint32_t(kRepeatSymbols));
             consume(nCode);
             nLength = kLengthBase[rep] + 2 + TopBits(v, kLengthBits[rep]);
             consume(kLengthBits[rep]);
