@@ -29,10 +29,15 @@ void BuildCrc32Slices(Crc32Slices& slices) {
 namespace {
 
 // Eight bytes through the register.
+inline uint32_t Le32(const uint8_t* p) {
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
+
 inline uint32_t Step8(const uint32_t (*t)[256], uint32_t nCrc, const uint8_t* p) {
-    const uint32_t a = nCrc ^ (uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24));
-    return t[7][a & 0xFF] ^ t[6][(a >> 8) & 0xFF] ^ t[5][(a >> 16) & 0xFF] ^ t[4][a >> 24] ^ t[3][p[4]] ^
-           t[2][p[5]] ^ t[1][p[6]] ^ t[0][p[7]];
+    const uint32_t a = nCrc ^ Le32(p);
+    const uint32_t b = Le32(p + 4);
+    return t[7][a & 0xFF] ^ t[6][(a >> 8) & 0xFF] ^ t[5][(a >> 16) & 0xFF] ^ t[4][a >> 24] ^ t[3][b & 0xFF] ^
+           t[2][(b >> 8) & 0xFF] ^ t[1][(b >> 16) & 0xFF] ^ t[0][b >> 24];
 }
 
 uint32_t Update8(const uint32_t (*t)[256], uint32_t nCrc, const uint8_t* pData, size_t nLength) {
