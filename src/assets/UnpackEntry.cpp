@@ -89,6 +89,31 @@ inline void CopyChunks(uint8_t* d, const uint8_t* p, uint32_t nLength) {
     }
 }
 
+#if defined(__GNUC__) && (defined(__SSE2__) || defined(__ARM_NEON))
+// Short copies without a branch on their length where the target has a
+// vector unit: sixteen bytes are read and written back, the ones past the
+// match with the values they had.
+#define ARCHIVE_BLEND_COPY 1
+typedef uint8_t Bytes16 __attribute__((vector_size(16)));
+
+alignas(16) const uint8_t kLeadingOnes[32] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                              0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+
+inline Bytes16 Load16(const uint8_t* p) {
+    Bytes16 x;
+    std::memcpy(&x, p, 16);
+    return x;
+}
+
+// The first n (0 to 16) bytes of d from p; the other bytes of d .. d + 16
+// keep their values.
+inline void Blend16(uint8_t* d, const uint8_t* p, uint32_t n) {
+    const Bytes16 m = Load16(kLeadingOnes + 16 - n);
+    const Bytes16 x = (Load16(p) & m) | (Load16(d) & ~m);
+    std::memcpy(d, &x, 16);
+}
+#endif
+
 // The match copy has byte-by-byte semantics: a source that overlaps the bytes
 // it produces repeats them. The faster paths give the same bytes.
 void CopyMatch(uint8_t* pWindow, uint32_t& nUnpack, uint32_t nDistance, uint32_t nLength) {
@@ -98,7 +123,19 @@ void CopyMatch(uint8_t* pWindow, uint32_t& nUnpack, uint32_t nDistance, uint32_t
         const uint8_t* p = pWindow + nSource;
         const uint32_t nBehind = nUnpack - nSource; // as unsigned: huge when the source is ahead
         if ((nSource < nUnpack && nBehind >= 16) || nSource >= nUnpack + nLength) {
+#if defined(ARCHIVE_BLEND_COPY)
+            // Most matches are short: 32 bytes read and written cover them
+            // when the window has room for that much on both sides.
+            if (nLength <= 32 && nUnpack + 32 <= kWindowSize && nSource + 32 <= kWindowSize) {
+                const uint32_t nFirst = nLength < 16 ? nLength : 16;
+                Blend16(d, p, nFirst);
+                Blend16(d + 16, p + 16, nLength - nFirst);
+            } else {
+                CopyChunks(d, p, nLength);
+            }
+#else
             CopyChunks(d, p, nLength);
+#endif
         } else if (nSource < nUnpack && nBehind >= 8 && nLength >= 8) {
             uint32_t i = 0;
             for (; i + 8 < nLength; i += 8) Copy8(d + i, p + i);

@@ -266,6 +266,26 @@ TEST(ArchiveDecoder, FarMatchesReadAheadInTheWrappedWindow) {
     EXPECT_TRUE(x.data == z.content);
 }
 
+TEST(ArchiveDecoder, MatchesCloseToTheWindowEnd) {
+    // Short matches whose destination or source ends just before the end of
+    // the window, or right at it, where a copy may not reach past the end
+    // (sanitizer builds see any access beyond it).
+    LzStream z;
+    z.Literals(RandomBytes(0x100000 - 50, 15));
+    for (uint32_t length : {5u, 20u, 12u, 3u, 10u, 7u}) z.Match(length, 300); // ends at the window end, then past it
+    z.Literals(RandomBytes(100, 16));
+    for (uint32_t back : {20u, 32u, 31u, 17u, 3u}) {
+        // A source that starts back bytes before the window end.
+        const uint32_t position = uint32_t(z.content.size() % 0x100000);
+        z.Match(17, position + back);
+        z.Literals(RandomBytes(5, back));
+    }
+    const Extracted x = Extract(Archive({Packed("t", z.bits.Finish(), z.content)}), "t");
+    EXPECT_EQ(x.result, 1);
+    ASSERT_EQ(x.data.size(), z.content.size());
+    EXPECT_TRUE(x.data == z.content);
+}
+
 TEST(ArchiveDecoder, TruncatedOrOverclaimedStreamsFailAndStop) {
     LzStream z;
     z.Literals(RandomBytes(3000, 8));
