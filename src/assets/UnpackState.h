@@ -19,8 +19,9 @@
 #define ARCHIVE_CHECK(cond) ((void)0)
 #endif
 
-// Keeps a hot loop in a function of its own, so that its values get the
-// registers to themselves.
+// ARCHIVE_NOINLINE keeps a hot loop in a function of its own, so that its
+// values get the registers to themselves; ARCHIVE_LIKELY marks the branch
+// the hot loops nearly always take.
 #if defined(__GNUC__)
 #define ARCHIVE_NOINLINE __attribute__((noinline))
 #define ARCHIVE_LIKELY(cond) __builtin_expect(!!(cond), 1)
