@@ -49,38 +49,35 @@ no_magenta() { [ "$(harness_count_color "$1" '#FF00FF')" = 0 ]; }
 harness_run_saver "$HARNESS_SAVER_SCR" /s
 
 # --- the loading screen ------------------------------------------------------
-# Screenshots from device creation until the first scene frame; the last one
-# that is not black is the loading screen.
-LOADING=
-if harness_wait_log "device created" 30000; then
-  i=0
-  while ! harness_log_has "first frame" && [ $i -lt 200 ] && harness_saver_alive; do
-    i=$((i + 1))
-    import -window root "$(art load.png)" 2>/dev/null
-    if [ "$(convert "$(art load.png)" -format '%[fx:mean > 0.02]' info: 2>/dev/null)" = 1 ]; then
-      cp "$(art load.png)" "$(art loading.png)"; LOADING=$(art loading.png)
-    fi
-  done
-  rm -f "$(art load.png)"
-fi
-harness_check "a loading screen is shown before the first scene frame" [ -n "$LOADING" ]
-harness_check "the scene starts (first frame logged)" harness_wait_log "first frame" 60000
-
+# Raw screenshots (quick to take) from the loading screen's draw until the
+# first scene frame is logged; the one whose corner matches best is kept.
+n_load=0
+harness_wait_log "EE_Core_DrawLoading" 30000
+while ! harness_log_has "first frame" && [ $n_load -lt 300 ] && harness_saver_alive; do
+  n_load=$((n_load + 1))
+  import -window root "$(art "load_$n_load.ppm")" 2>/dev/null
+done
 # The corner image as it should look: the background stretched over the
 # screen, the corner image blended over its bottom right 256x128.
 convert "$CONTENT/loading_bg.jpg" -resize ${SCR_W}x${SCR_H}\! -crop 256x128+768+640 +repage \
   \( "$CONTENT/loading_corner.tga" -auto-orient \) -compose over -composite "$(art expected_corner.png)"
+LOADING= D_LOAD=1
+for i in $(seq 1 $n_load); do
+  [ -f "$(art "load_$i.ppm")" ] || continue
+  convert "$(art "load_$i.ppm")" -crop 256x128+768+640 +repage "$(art corner_try.png)" 2>/dev/null
+  d=$(rmse "$(art corner_try.png)" "$(art expected_corner.png)")
+  if [ -n "$d" ] && lt "$d" "$D_LOAD"; then D_LOAD=$d LOADING=$i; fi
+done
+[ -n "$LOADING" ] && convert "$(art "load_$LOADING.ppm")" "$(art loading.png)"
+rm -f "$(art corner_try.png)" "$(art load_)"*.ppm
+harness_check "the scene starts (first frame logged)" harness_wait_log "first frame" 60000
 sleep 3
 harness_screenshot direct_1.png
-if [ -n "$LOADING" ]; then
-  convert "$LOADING" -crop 256x128+768+640 +repage "$(art loading_corner.png)"
-  convert "$(art direct_1.png)" -crop 256x128+768+640 +repage "$(art scene_corner.png)"
-  D_LOAD=$(rmse "$(art loading_corner.png)" "$(art expected_corner.png)")
-  D_SCENE=$(rmse "$(art scene_corner.png)" "$(art expected_corner.png)")
-  harness_check "the loading screen shows the corner image at 768-1024 x 640-768 (difference $D_LOAD, a scene frame $D_SCENE)" \
-    lt "$D_LOAD" 0.1
-  harness_check "the corner image is gone once the scene runs" lt "$D_LOAD" "$D_SCENE"
-fi
+convert "$(art direct_1.png)" -crop 256x128+768+640 +repage "$(art scene_corner.png)"
+D_SCENE=$(rmse "$(art scene_corner.png)" "$(art expected_corner.png)")
+harness_check "before the first scene frame the loading screen shows the corner image at 768-1024 x 640-768 ($n_load screenshots, best difference $D_LOAD)" \
+  lt "$D_LOAD" 0.1
+harness_check "the corner image is gone once the scene runs (difference $D_SCENE)" lt "$D_LOAD" "$D_SCENE"
 
 # --- a direct frame: sky, cupid, clock, FPS counter -----------------------------
 harness_check "a direct frame has no magenta pixel" no_magenta "$(art direct_1.png)"
@@ -148,14 +145,32 @@ if wait_count cross-fade 1 90000; then
     for f in before after; do convert "$(art fade_$f.ppm)" "$(art fade_$f.png)"; done
     echo "note: the middle screenshot spans $BEST_SPAN of the fade"
     convert "$(art fade_$BEST.ppm)" "$(art fade_middle.png)"
-    convert "$(art fade_before.png)" "$(art fade_after.png)" -evaluate-sequence mean "$(art fade_mean.png)"
-    D_MEAN=$(rmse "$(art fade_middle.png)" "$(art fade_mean.png)")
-    D_START=$(rmse "$(art fade_middle.png)" "$(art fade_before.png)")
-    D_END=$(rmse "$(art fade_middle.png)" "$(art fade_after.png)")
-    harness_check "the middle of a cross-fade is nearer the mean of both paths ($D_MEAN) than the old path ($D_START)" \
-      lt "$D_MEAN" "$D_START"
-    harness_check "the middle of a cross-fade is nearer the mean of both paths ($D_MEAN) than the new path ($D_END)" \
-      lt "$D_MEAN" "$D_END"
+    # The blend weight that best explains the middle frame as a mix of the
+    # old path's and the new path's frames: near 0 or 1 when only one shows.
+    # The cameras move between the shots, which pulls the estimate down
+    # (0.18-0.45 seen for a true 0.5), so the bounds are wide.
+    for f in before middle after; do convert "$(art fade_$f.png)" -scale 256x192 -depth 8 "$(art small_$f.ppm)"; done
+    WEIGHT=$(python3 - "$(art small_before.ppm)" "$(art small_middle.ppm)" "$(art small_after.ppm)" <<'PY'
+import sys
+def pixels(path):
+    data = open(path, 'rb').read()
+    fields, pos = [], 0
+    while len(fields) < 4:  # P6, width, height, maximum
+        while data[pos:pos + 1].isspace(): pos += 1
+        start = pos
+        while not data[pos:pos + 1].isspace(): pos += 1
+        fields.append(data[start:pos])
+    return data[pos + 1:]
+a, m, b = (pixels(p) for p in sys.argv[1:4])
+num = sum((y - x) * (z - x) for x, y, z in zip(a, m, b))
+den = sum((z - x) * (z - x) for x, z in zip(a, b))
+print('%.3f' % (num / den if den else 0.0))
+PY
+)
+    rm -f "$(art small_)"*.ppm
+    between() { lt "$1" "$2" && lt "$2" "$3"; }
+    harness_check "the middle of a cross-fade mixes both paths (fitted weight of the new path $WEIGHT)" \
+      between 0.1 "$WEIGHT" 0.9
     harness_check "the middle of a cross-fade has no magenta pixel" no_magenta "$(art fade_middle.png)"
     rm -f "$(art fade_mean.png)"
   else
@@ -197,5 +212,10 @@ else
   harness_fail "a second action path hits the heart within 150 s"
 fi
 
-harness_kill_saver
+# A key ends the run the user's way, so that the saver cleans up after itself.
+harness_key space
+if ! harness_wait_exit 10000; then
+  harness_fail "a key ends the saver"
+  harness_kill_saver
+fi
 harness_finish
