@@ -172,7 +172,6 @@ PY
     harness_check "the middle of a cross-fade mixes both paths (fitted weight of the new path $WEIGHT)" \
       between 0.1 "$WEIGHT" 0.9
     harness_check "the middle of a cross-fade has no magenta pixel" no_magenta "$(art fade_middle.png)"
-    rm -f "$(art fade_mean.png)"
   else
     harness_fail "screenshots in time around the cross-fade (before in time: $BEFORE_OK, middle ${BEST_OFF} ms off)"
   fi

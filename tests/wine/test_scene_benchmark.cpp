@@ -20,7 +20,6 @@
 #include "ClassRender/D3DXTexture.h"
 #include "ClassRender/MediaEntry.h"
 #include "ClassRender/MeshModel.h"
-#include "assets/Resources.h"
 #include "scene/Cordelune.h"
 #include "test_scene_rig.h"
 
@@ -31,32 +30,6 @@ double NowMs() {
     QueryPerformanceFrequency(&f);
     QueryPerformanceCounter(&t);
     return double(t.QuadPart) * 1000.0 / double(f.QuadPart);
-}
-
-uint16_t Get16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
-uint32_t Get32(const uint8_t* p) { return Get16(p) | (uint32_t(Get16(p + 2)) << 16); }
-
-// Entry names of the media archive, from its file headers.
-std::vector<std::string> MediaEntryNames() {
-    std::vector<std::string> names;
-    const ResourceBlob blob = LoadMediaResource(454);
-    uint32_t nPos = 7;  // after the marker
-    while (blob.pData && nPos + 7 <= blob.nSize) {
-        const uint8_t* p = blob.pData + nPos;
-        const uint16_t nHeadSize = Get16(p + 5);
-        if (nHeadSize < 7 || nPos + nHeadSize > blob.nSize) break;
-        uint32_t nNext = nPos + nHeadSize;
-        if (p[2] == 0x74 && nHeadSize >= 32) {
-            const uint16_t nNameSize = Get16(p + 26);
-            if (32u + nNameSize <= nHeadSize && !(Get32(p + 28) & 0x10))  // not a directory
-                names.emplace_back(reinterpret_cast<const char*>(p + 32), nNameSize);
-            nNext += Get32(p + 7);
-        } else if (Get16(p + 3) & 0x8000) {
-            nNext += Get32(p + 7);
-        }
-        nPos = nNext;
-    }
-    return names;
 }
 
 bool EndsWith(const std::string& s, const char* pszTail) {

@@ -77,11 +77,22 @@ std::vector<std::string> CLogCapture::NewLines() const {
     return lines;
 }
 
-CHiddenMediaEntry::CHiddenMediaEntry(const char* pszName) {
+namespace {
+
+// One file header of the media archive as it lies in the loaded image.
+struct MediaFileHeader {
+    uint8_t* pHeader;
+    uint16_t nHeadSize;
+    size_t nNameAt;  // from the header's start
+    uint16_t nNameSize;
+    uint32_t nAttributes;
+};
+
+std::vector<MediaFileHeader> MediaFileHeaders() {
+    std::vector<MediaFileHeader> headers;
     const ResourceBlob blob = LoadMediaResource(IDR_MEDIA_ARCHIVE);
     const uint8_t* p = blob.pData;
     const size_t nSize = blob.nSize;
-    const size_t nNameLength = std::strlen(pszName);
     size_t nOffset = 7;  // after the marker block
     while (p && nOffset + 7 <= nSize) {
         const uint8_t nType = p[nOffset + 2];
@@ -92,27 +103,46 @@ CHiddenMediaEntry::CHiddenMediaEntry(const char* pszName) {
         if (nType == 0x74 && nHeadSize >= 32) {
             nNext += Get32(p + nOffset + 7);
             const uint16_t nNameSize = Get16(p + nOffset + 26);
-            const size_t nNameAt = nOffset + 32 + ((nFlags & 0x100) ? 8 : 0);
-            if (nNameSize == nNameLength && nNameAt + nNameSize <= nOffset + nHeadSize &&
-                _strnicmp(reinterpret_cast<const char*>(p + nNameAt), pszName, nNameLength) == 0) {
-                uint8_t* pHeader = const_cast<uint8_t*>(p + nOffset);
-                DWORD nOld = 0;
-                if (!VirtualProtect(pHeader, nHeadSize, PAGE_READWRITE, &nOld)) return;
-                m_Saved.assign(pHeader, pHeader + nHeadSize);
-                m_pHeader = pHeader;
-                pHeader[nNameAt - nOffset] = '#';  // no entry name starts with it
-                uint32_t aTable[256];
-                BuildCrc32Table(aTable);
-                const uint32_t nCrc = Crc32Of(aTable, pHeader + 2, nHeadSize - 2);
-                pHeader[0] = uint8_t(nCrc);
-                pHeader[1] = uint8_t(nCrc >> 8);
-                return;
-            }
+            const size_t nNameAt = 32 + ((nFlags & 0x100) ? 8 : 0);
+            if (nNameAt + nNameSize <= nHeadSize)
+                headers.push_back({const_cast<uint8_t*>(p + nOffset), nHeadSize, nNameAt, nNameSize,
+                                   Get32(p + nOffset + 28)});
         } else if (nFlags & 0x8000) {
             nNext += Get32(p + nOffset + 7);
         }
         nOffset = nNext;
     }
+    return headers;
+}
+
+}  // namespace
+
+CHiddenMediaEntry::CHiddenMediaEntry(const char* pszName) {
+    const size_t nNameLength = std::strlen(pszName);
+    for (const MediaFileHeader& h : MediaFileHeaders()) {
+        if (h.nNameSize != nNameLength ||
+            _strnicmp(reinterpret_cast<const char*>(h.pHeader + h.nNameAt), pszName, nNameLength) != 0)
+            continue;
+        DWORD nOld = 0;
+        if (!VirtualProtect(h.pHeader, h.nHeadSize, PAGE_READWRITE, &nOld)) return;
+        m_Saved.assign(h.pHeader, h.pHeader + h.nHeadSize);
+        m_pHeader = h.pHeader;
+        h.pHeader[h.nNameAt] = '#';  // no entry name starts with it
+        uint32_t aTable[256];
+        BuildCrc32Table(aTable);
+        const uint32_t nCrc = Crc32Of(aTable, h.pHeader + 2, h.nHeadSize - 2);
+        h.pHeader[0] = uint8_t(nCrc);
+        h.pHeader[1] = uint8_t(nCrc >> 8);
+        return;
+    }
+}
+
+std::vector<std::string> MediaEntryNames() {
+    std::vector<std::string> names;
+    for (const MediaFileHeader& h : MediaFileHeaders())
+        if (!(h.nAttributes & 0x10))  // not a directory
+            names.emplace_back(reinterpret_cast<const char*>(h.pHeader + h.nNameAt), h.nNameSize);
+    return names;
 }
 
 CHiddenMediaEntry::~CHiddenMediaEntry() {

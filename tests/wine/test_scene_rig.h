@@ -38,6 +38,8 @@ private:
 };
 
 bool MediaEntryExists(const char* pszName);
+// Names of the media archive's file entries (directories left out), in order.
+std::vector<std::string> MediaEntryNames();
 
 // A camera path entry of nKeys keys circling the origin.
 std::vector<uint8_t> MakeCameraPathEntry(uint32_t nKeys);
