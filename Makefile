@@ -24,8 +24,14 @@ test: build fuzz
 	@printf 'subdirs("native" "win32" "win64" "fuzz")\n' > build/CTestTestfile.cmake
 	@cd build && ctest --output-on-failure $(CTEST_ARGS)
 
-demo: win32
-	@bash scripts/demo build/win32/bin/Cordelune.scr out/demo
+# The 32-bit saver is the product; a machine that cannot run 32-bit programs
+# under Wine shows the 64-bit one instead.
+demo: win32 win64
+	@if bash scripts/wine-run --arch win32 --check; then \
+	  bash scripts/demo build/win32/bin/Cordelune.scr out/demo; \
+	else \
+	  echo "demo: showing the 64-bit build"; bash scripts/demo build/win64/bin/Cordelune.scr out/demo; \
+	fi
 
 clean:
 	rm -rf build out

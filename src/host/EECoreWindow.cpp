@@ -186,6 +186,9 @@ LRESULT CEECore::EE_Core_HandleMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPAR
         }
         break;
     case WM_MOUSEMOVE:
+        // Diagnostic: lets a test wait for each move to arrive, one message a move.
+        if (m_nRunMode != RUNMODE_PREVIEW)
+            LogMessage(LogPath(), "mouse move\t%d\t%d\n", int(short(LOWORD(lParam))), int(short(HIWORD(lParam))));
         if (m_nRunMode != RUNMODE_PREVIEW && m_Settings.ExitOnMouseMove) {
             if (MouseMoveEndsSaver(m_nMouseSkip, g_MouseTrack, uint32_t(lParam))) {
                 LogMessage(LogPath(), "%s\n", "detected mouse move");

@@ -237,6 +237,7 @@ void CScene::Frame(IDirect3DDevice9* pDevice) {
     if (m_pFramework) m_pFramework->EE_Core_DrawOverlay(pDevice);
     pDevice->EndScene();
     pDevice->Present(nullptr, nullptr, nullptr, nullptr);
+    LogPresentedFrame(pDevice, pCurrent);
 }
 
 void CScene::DrawFrameDirect(IDirect3DDevice9* pDevice, CCameraPath* pPath) {

@@ -85,6 +85,7 @@ private:
     void RenderSky(CCameraPath& path, IDirect3DDevice9* pDevice);
     void DrawQuad(IDirect3DDevice9* pDevice);
     void ReleaseRenderTargets();
+    void LogPresentedFrame(IDirect3DDevice9* pDevice, const CCameraPath* pCurrent);
 
     CEECore* m_pFramework = nullptr;
     bool m_bPathsLoaded = false;

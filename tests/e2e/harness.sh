@@ -1,11 +1,11 @@
 # End-to-end harness for the saver under Wine: sourced by tests/e2e/test_*.sh
 # and by scripts/demo.
 #
-# It owns a private Xvfb display (a free number, 1024x768x24 with GLX), a wine
-# prefix (initialised once and reused, ".cordelune-ready" marker shared with
-# scripts/wine-run), an optional PulseAudio daemon with a null sink, a wine
-# server of its own when none serves the prefix yet, and every process it
-# starts. harness_stop ends them by process id; harness_start installs it as
+# It owns a private Xvfb display (a free number, 1024x768x24 with GLX, white
+# root window), a wine prefix (initialised once and reused, ".cordelune-ready"
+# marker shared with scripts/wine-run), an optional PulseAudio daemon with a
+# null sink, a wine server of its own when none serves the prefix yet, and
+# every process it starts. harness_stop ends them by process id; harness_start installs it as
 # the EXIT trap, and a watchdog does the same if the test itself is killed.
 #
 # Start and stop
@@ -28,7 +28,8 @@
 # Input and the screen
 #   harness_key KEYS..., harness_click BUTTON [X Y]
 #   harness_mouse_to X Y, harness_mouse_by DX DY (exact pixel steps)
-#   harness_screenshot FILE, harness_wait_screen_color '#RRGGBB' PERCENT MS FILE
+#   harness_screenshot FILE (a FAIL when the saver had ended or no picture came)
+#   harness_wait_screen_color '#RRGGBB' PERCENT MS FILE
 #   harness_pixel FILE X Y, harness_count_color FILE '#RRGGBB', harness_pixel_count FILE
 #   harness_x_windows PID            viewable X windows of a wine process
 # Registry (the saver's key under HKCU)
@@ -39,6 +40,7 @@
 #   harness_field LINE KEY, harness_wait_file FILE REGEX MS
 # Results
 #   harness_pass / harness_fail / harness_check MESSAGE COMMAND... / harness_finish
+#   harness_not_judged MESSAGE REASON   a check the machine was too slow to judge
 #
 # Tests get CORDELUNE_BIN, CORDELUNE_WINEPREFIX, CORDELUNE_WINEARCH,
 # CORDELUNE_ARTIFACTS and CORDELUNE_SOURCE_DIR from CTest; screenshots, logs
@@ -70,6 +72,7 @@ HARNESS_EXIT_CODE=
 HARNESS_EXIT_MS=
 HARNESS_FAILURES=0
 HARNESS_PASSES=0
+HARNESS_NOT_JUDGED=0
 HARNESS_STOPPED=0
 HARNESS_MOUSE_X=
 HARNESS_MOUSE_Y=
@@ -82,6 +85,12 @@ harness_now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 
 harness_pass() { HARNESS_PASSES=$((HARNESS_PASSES + 1)); echo "PASS: $*"; }
 harness_fail() { HARNESS_FAILURES=$((HARNESS_FAILURES + 1)); echo "FAIL: $*"; }
+# A check that could not be judged (a slow machine missed the moment): it
+# neither passes nor fails, and the summary says so.
+harness_not_judged() {
+  HARNESS_NOT_JUDGED=$((HARNESS_NOT_JUDGED + 1))
+  echo "NOT JUDGED: $1 ($2)"
+}
 
 # harness_check MESSAGE COMMAND...: PASS or FAIL by the command's status.
 harness_check() {
@@ -91,7 +100,7 @@ harness_check() {
 
 # Summary line; exits non-zero when any check failed (or none ran).
 harness_finish() {
-  echo "SUMMARY: $HARNESS_PASSES passed, $HARNESS_FAILURES failed ($(basename "$0"))"
+  echo "SUMMARY: $HARNESS_PASSES passed, $HARNESS_FAILURES failed, $HARNESS_NOT_JUDGED not judged ($(basename "$0"), ${HARNESS_ARCH_NOTE:-})"
   [ -n "$HARNESS_ARTIFACTS" ] && echo "artifacts: $HARNESS_ARTIFACTS"
   [ "$HARNESS_FAILURES" -eq 0 ] && [ "$HARNESS_PASSES" -gt 0 ] && exit 0
   exit 1
@@ -140,13 +149,14 @@ harness_wine_prefix() {
   prefix=$(readlink -m "$prefix")
   export WINEPREFIX=$prefix WINEARCH=$arch WINEDEBUG=${WINEDEBUG:--all}
   export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+  _harness_pick_loader
   mkdir -p "$(dirname "$prefix")"
   (
     flock 9
     if [ ! -f "$prefix/.cordelune-ready" ]; then
       harness_note "initialising wine prefix $prefix ($arch)"
       rm -rf "$prefix"
-      wineboot -i >/dev/null 2>&1 || true
+      harness_wine wineboot -i >/dev/null 2>&1 || true
       wineserver -w || true
       touch "$prefix/.cordelune-ready"
     fi
@@ -155,7 +165,8 @@ harness_wine_prefix() {
 
 # The loader for the prefix's programs. A 64-bit program that is not an .exe
 # (the .scr) would go through start.exe under the plain "wine" launcher, a
-# second process; wine64 runs it as the very process we start.
+# second process; wine64 runs it as the very process we start. It also needs
+# no 32-bit loader, which some kernels cannot start.
 #
 # Wine processes run without address-space randomisation: with it, a 64-bit
 # start now and then fails ("failed to map the shared user data").
@@ -170,6 +181,9 @@ _harness_pick_loader() {
   done
 }
 
+# harness_wine PROGRAM ARGS...: a program of the prefix, run by its loader.
+harness_wine() { "${HARNESS_NORAND[@]}" "$HARNESS_WINE" "$@"; }
+
 # A persistent wineserver of our own keeps Wine's services up between runs
 # (faster starts) and gives one pid to end at the stop. When another server
 # already serves the prefix it is left alone and used.
@@ -183,14 +197,16 @@ _harness_start_wineserver() {
     HARNESS_SERVER_PID=
   fi
   # Bring up Wine's own services now, with no pipe of ours inherited.
-  "${HARNESS_NORAND[@]}" wine reg query 'HKCU\Software' >/dev/null 2>&1 </dev/null || true
+  harness_wine reg query 'HKCU\Software' >/dev/null 2>&1 </dev/null || true
 }
 
 # --- display and sound -------------------------------------------------------
 
 _harness_start_xvfb() {
   local fdfile=$HARNESS_TMP/display i
-  Xvfb -displayfd 3 -screen 0 "$HARNESS_SCREEN" +extension GLX -nolisten tcp \
+  # A white root window: whatever the saver leaves black is its own drawing,
+  # never the bare screen behind it.
+  Xvfb -displayfd 3 -screen 0 "$HARNESS_SCREEN" +extension GLX -nolisten tcp -wr \
     3>"$fdfile" >"$HARNESS_TMP/xvfb.txt" 2>&1 </dev/null &
   HARNESS_XVFB_PID=$!
   _harness_track "$HARNESS_XVFB_PID"
@@ -272,10 +288,40 @@ harness_begin() {
     [ -f "$f" ] || { echo "FAIL: $f does not exist (set CORDELUNE_BIN)"; exit 1; }
   done
   [ -n "${CORDELUNE_WINEPREFIX:-}" ] || { echo "FAIL: CORDELUNE_WINEPREFIX is not set"; exit 1; }
+  # A machine that cannot run this architecture under Wine skips the test
+  # (exit code 77) and says why, rather than failing or passing.
+  "$HARNESS_SOURCE_DIR/scripts/wine-run" --arch "${CORDELUNE_WINEARCH:-win32}" --check || exit 77
   harness_start "$CORDELUNE_WINEPREFIX" "${CORDELUNE_WINEARCH:-win32}" ||
     { echo "FAIL: the harness could not start Xvfb and Wine"; exit 1; }
+  harness_check_arch "$HARNESS_SAVER_SCR" || exit 1
   # A test may leave settings behind through the saver itself (the dialog).
   HARNESS_REG_TOUCHED=1
+}
+
+# harness_pe_machine FILE: the machine a Windows executable is built for
+# (i386, x86_64, or the COFF machine number in hex).
+harness_pe_machine() {
+  local pe machine
+  pe=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ')
+  [ -n "$pe" ] || return 1
+  machine=$(od -An -tx2 -j$((pe + 4)) -N2 "$1" 2>/dev/null | tr -d ' ')
+  case "$machine" in 014c) echo i386 ;; 8664) echo x86_64 ;; *) echo "0x$machine" ;; esac
+}
+
+# harness_check_arch SCR: the saver is built for the prefix's architecture
+# (a 32-bit saver in a 32-bit prefix, a 64-bit one in a 64-bit prefix); the
+# pairing is printed so that a test log shows which build ran where.
+harness_check_arch() {
+  local machine prefix_arch want
+  machine=$(harness_pe_machine "$1")
+  prefix_arch=$(sed -n 's/^#arch=//p' "$WINEPREFIX/system.reg" 2>/dev/null | head -n1)
+  want=$([ "${WINEARCH:-win32}" = win64 ] && echo x86_64 || echo i386)
+  HARNESS_ARCH_NOTE="saver $machine, prefix ${prefix_arch:-unknown}"
+  echo "harness: $1 is $machine; prefix $WINEPREFIX is ${prefix_arch:-unknown}"
+  if [ "$machine" != "$want" ] || [ "$prefix_arch" != "${WINEARCH:-win32}" ]; then
+    echo "FAIL: a ${WINEARCH:-win32} test needs a $want saver in a ${WINEARCH:-win32} prefix"
+    return 1
+  fi
 }
 
 # Ends everything harness_start and the run functions started, by pid.
@@ -288,7 +334,7 @@ harness_stop() {
   # Settings a test stored must not follow the prefix into the next run (or
   # into the demo, which shares the prefix).
   if [ "$HARNESS_REG_TOUCHED" = 1 ]; then
-    timeout 20 "${HARNESS_NORAND[@]}" wine reg delete "$HARNESS_REG_KEY" /f >/dev/null 2>&1 </dev/null || true
+    timeout 20 harness_wine reg delete "$HARNESS_REG_KEY" /f >/dev/null 2>&1 </dev/null || true
   fi
   if [ -n "$HARNESS_SERVER_PID" ] && harness_alive "$HARNESS_SERVER_PID"; then
     # Our own server: whatever it still serves was started by this harness.
@@ -403,10 +449,21 @@ harness_click() {
 # --- screenshots -------------------------------------------------------------
 
 # harness_screenshot FILE: the whole screen; a bare name goes to the artifacts.
+# A screenshot meant to show the saver first checks that the saver still
+# runs (HARNESS_SAVER_PID, or the pid in HARNESS_SHOT_PID when another
+# process shows the picture); either fault is a FAIL and status 1.
 harness_screenshot() {
-  local file=$1
+  local file=$1 pid=${HARNESS_SHOT_PID:-$HARNESS_SAVER_PID}
   case "$file" in */*) ;; *) file=$HARNESS_ARTIFACTS/$file ;; esac
-  import -window root "$file"
+  rm -f "$file"
+  if [ -n "$pid" ] && ! harness_alive "$pid"; then
+    harness_fail "screenshot $(basename "$file"): the process it should show had ended"
+    return 1
+  fi
+  if ! import -window root "$file" 2>"$HARNESS_TMP/import.txt" || [ ! -s "$file" ]; then
+    harness_fail "screenshot $(basename "$file") could not be taken: $(head -c 200 "$HARNESS_TMP/import.txt")"
+    return 1
+  fi
 }
 
 # harness_count_color FILE '#RRGGBB': how many pixels have exactly that colour.
@@ -437,24 +494,24 @@ harness_reg_set() {
     echo "[${HARNESS_REG_KEY//HKCU/HKEY_CURRENT_USER}]"
     for kv in "$@"; do printf '"%s"=dword:%08x\n' "${kv%%=*}" "$(( ${kv#*=} & 0xFFFFFFFF ))"; done
   } >"$file"
-  "${HARNESS_NORAND[@]}" wine reg import "$(harness_winpath "$file")" >"$HARNESS_TMP/reg.txt" 2>&1 </dev/null
+  harness_wine reg import "$(harness_winpath "$file")" >"$HARNESS_TMP/reg.txt" 2>&1 </dev/null
 }
 
 # harness_reg_add NAME TYPE DATA: one value of any type (wine reg add).
 harness_reg_add() {
   HARNESS_REG_TOUCHED=1
-  "${HARNESS_NORAND[@]}" wine reg add "$HARNESS_REG_KEY" /v "$1" /t "$2" /d "$3" /f >"$HARNESS_TMP/reg.txt" 2>&1 </dev/null
+  harness_wine reg add "$HARNESS_REG_KEY" /v "$1" /t "$2" /d "$3" /f >"$HARNESS_TMP/reg.txt" 2>&1 </dev/null
 }
 
 # harness_reg_query NAME: the value's data as reg prints it (0x2, text...).
 harness_reg_query() {
-  "${HARNESS_NORAND[@]}" wine reg query "$HARNESS_REG_KEY" /v "$1" >"$HARNESS_TMP/reg.txt" 2>&1 </dev/null || return 1
+  harness_wine reg query "$HARNESS_REG_KEY" /v "$1" >"$HARNESS_TMP/reg.txt" 2>&1 </dev/null || return 1
   grep -F "$1" "$HARNESS_TMP/reg.txt" | tr -d '\r' | sed 's/^ *[^ ]* *REG_[A-Z_]* *//' | head -n1
 }
 
 # Removes the saver's key, so a run starts from the factory values.
 harness_reg_clear() {
-  "${HARNESS_NORAND[@]}" wine reg delete "$HARNESS_REG_KEY" /f >"$HARNESS_TMP/reg.txt" 2>&1 </dev/null || true
+  harness_wine reg delete "$HARNESS_REG_KEY" /f >"$HARNESS_TMP/reg.txt" 2>&1 </dev/null || true
 }
 
 # --- the Windows-side helper -------------------------------------------------

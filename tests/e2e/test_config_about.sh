@@ -18,15 +18,15 @@ SITE=$(grep -m1 '^main_web_site_url' "$HARNESS_SOURCE_DIR/res/def_settings.txt" 
 VISITED=$HARNESS_ARTIFACTS/visited.txt
 rm -f "$VISITED"
 HANDLER_KEY='HKCR\http\shell\open\command'
-HANDLER_SAVED=$(wine reg query "$HANDLER_KEY" /ve 2>/dev/null </dev/null | tr -d '\r' |
+HANDLER_SAVED=$(harness_wine reg query "$HANDLER_KEY" /ve 2>/dev/null </dev/null | tr -d '\r' |
   sed -n 's/^ *(Default) *REG_SZ *//p')
 restore_handler() {
   if [ -n "$HANDLER_SAVED" ]; then
-    wine reg add "$HANDLER_KEY" /ve /t REG_SZ /f /d "$HANDLER_SAVED" >/dev/null 2>&1 </dev/null
+    harness_wine reg add "$HANDLER_KEY" /ve /t REG_SZ /f /d "$HANDLER_SAVED" >/dev/null 2>&1 </dev/null
   fi
 }
 trap 'restore_handler; harness_stop' EXIT
-wine reg add "$HANDLER_KEY" /ve /t REG_SZ /f \
+harness_wine reg add "$HANDLER_KEY" /ve /t REG_SZ /f \
   /d "\"$(harness_winpath "$DLGPROBE")\" record \"$(harness_winpath "$VISITED")\" \"%1\"" >/dev/null 2>&1 </dev/null
 
 # open_about: clicks "About..." and waits for the box (LIST is its report).

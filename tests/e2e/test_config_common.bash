@@ -8,7 +8,7 @@ DLGPROBE=${CORDELUNE_DLGPROBE:-${CORDELUNE_BIN:-}/dlgprobe.exe}
 [ -f "$DLGPROBE" ] || { echo "FAIL: $DLGPROBE does not exist (set CORDELUNE_BIN)"; exit 1; }
 
 # probe ARGS...: runs dlgprobe.exe and prints its report.
-probe() { wine "$DLGPROBE" "$@" 2>/dev/null </dev/null | tr -d '\r'; }
+probe() { harness_wine "$DLGPROBE" "$@" 2>/dev/null </dev/null | tr -d '\r'; }
 
 # LIST holds the last "probe list" report of the dialog TITLE.
 LIST=
@@ -48,10 +48,10 @@ refresh() { sleep "${1:-0.3}"; list_dialog "$CONFIG_TITLE" 2000; }
 
 click() { probe click "$CONFIG_TITLE" "$1" >/dev/null; refresh; }
 
-# expect_ended WHAT: the saver has ended by itself.
+# expect_ended WHAT: the saver has ended by itself, with exit code 0.
 expect_ended() {
   if harness_wait_exit 10000; then
-    harness_pass "$1 ends the saver (exit code $HARNESS_EXIT_CODE)"
+    harness_check "$1 ends the saver with exit code 0 (got $HARNESS_EXIT_CODE)" [ "$HARNESS_EXIT_CODE" = 0 ]
   else
     harness_fail "$1 ends the saver"
     harness_kill_saver
@@ -60,7 +60,7 @@ expect_ended() {
 
 # reg_dump: every value under the saver's key, one "name type data" a line.
 reg_dump() {
-  wine reg query "$HARNESS_REG_KEY" 2>/dev/null </dev/null | tr -d '\r' | grep '^ ' | sed 's/^ *//' || true
+  harness_wine reg query "$HARNESS_REG_KEY" 2>/dev/null </dev/null | tr -d '\r' | grep '^ ' | sed 's/^ *//' || true
 }
 
 # reg_type NAME: REG_DWORD, REG_SZ... of a stored value.

@@ -2,7 +2,8 @@
 # The mode list of the configuration dialog on a display without any
 # 1024-wide mode: nothing is selected when no mode is stored (or the stored
 # index is out of range), the record keeps its size, and a chosen mode is
-# stored as its index and gives Width, Height and BitCount at the next opening.
+# stored as its index and gives Width, Height and BitCount at the next opening;
+# a full-screen run then uses that mode.
 set -u
 HARNESS_SCREEN=800x600x24
 source "$(dirname "$0")/harness.sh"
@@ -48,5 +49,28 @@ probe click "$CONFIG_TITLE" 1 >/dev/null
 expect_ended "OK"
 expect_eq "Width, Height and BitCount follow the mode" \
   "$(harness_reg_query Width) $(harness_reg_query Height) $(harness_reg_query BitCount)" "0x320 0x258 0x20"
+
+# A run in the mode chosen in the dialog, desktop settings off: the device is
+# made for that mode and the scene covers the screen.
+harness_run_saver "$HARNESS_SAVER_SCR" /s
+if harness_wait_log "first frame" 60000; then
+  SETTINGS=$(grep -m1 $'^settings\t' "$HARNESS_LOG" | tr -d '\r')
+  expect_eq "the run reads desktop settings off" "$(harness_field "$SETTINGS" UseDesktopSettings)" 0
+  expect_eq "the run reads the chosen mode" \
+    "$(harness_field "$SETTINGS" Width)x$(harness_field "$SETTINGS" Height)" 800x600
+  harness_check 'log: "hal hardware" with the chosen mode' harness_log_has "hal hardware"
+  sleep 1
+  if harness_screenshot chosen-mode.png; then
+    COLOURS=$(convert "$HARNESS_ARTIFACTS/chosen-mode.png" -alpha off -format %k info:)
+    WHITE=$(harness_count_color "$HARNESS_ARTIFACTS/chosen-mode.png" '#FFFFFF')
+    harness_check "the scene fills the 800x600 screen ($COLOURS colours, $WHITE white pixels)" \
+      [ "${COLOURS:-0}" -gt 1000 -a "${WHITE:-0}" -lt 24000 ]
+  fi
+  harness_key space
+  expect_ended "a key in the chosen mode"
+else
+  harness_fail "/s runs in the mode chosen in the dialog (log: $(tr '\n' '|' <"$HARNESS_LOG" 2>/dev/null))"
+  harness_kill_saver
+fi
 
 harness_finish

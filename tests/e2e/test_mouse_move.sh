@@ -12,22 +12,29 @@ X0=500 Y0=400
 
 start_fullscreen() {
   harness_mouse_to $X0 $Y0
-  HARNESS_ENV=(WINEDEBUG=trace+d3d9)
   harness_run_saver "$HARNESS_SAVER_SCR" /s
-  HARNESS_ENV=()
-  harness_wait_log "hal hardware" 20000 && harness_wait_presents 5 60000 && sleep 0.3
+  harness_wait_log "first frame" 60000 && sleep 0.3
 }
 
+moves_seen() { grep -c '^mouse move' "$HARNESS_LOG" 2>/dev/null; }
+
 # step DX DY: one pointer move that the saver receives as a message of its
-# own. Queued moves are merged into one message, and the saver reads its
-# queue only between frames, so the next move waits for two more frames
-# (whatever the frame rate).
+# own: the next move waits until the saver has logged this one (queued moves
+# would be merged into one message). A move that never arrives is a FAIL, so
+# that no check below passes on input the saver did not see.
 step() {
-  local n
-  n=$(harness_count_presents)
+  local n start
+  n=$(moves_seen)
   harness_mouse_by "$1" "$2"
-  sleep 0.03
-  harness_wait_presents $((n + 2)) 3000 || true
+  start=$(harness_now_ms)
+  until [ "$(moves_seen)" -gt "$n" ]; do
+    harness_saver_alive || return 0
+    if [ $(( $(harness_now_ms) - start )) -ge 3000 ]; then
+      harness_fail "the move by $1,$2 reaches the saver within 3 s"
+      return 1
+    fi
+    sleep 0.02
+  done
 }
 
 # swing DX DY N: N moves there and back (2N messages), ending where it began.

@@ -39,7 +39,7 @@ if harness_wait_file "$WATCH" '^window ' 20000; then
   IFS=, read -r L T R B <<<"$(harness_field "$OK" rect)"
   if [ -n "${B:-}" ]; then harness_click 1 $(((L + R) / 2)) $(((T + B) / 2)); fi
   if harness_wait_exit 5000; then
-    harness_pass "OK ends the saver (exit code $HARNESS_EXIT_CODE)"
+    harness_check "OK ends the saver with exit code 0 (got $HARNESS_EXIT_CODE)" [ "$HARNESS_EXIT_CODE" = 0 ]
   else
     harness_fail "OK ends the saver"
     harness_kill_saver

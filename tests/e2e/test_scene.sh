@@ -10,12 +10,13 @@ source "$(dirname "$0")/harness.sh"
 harness_begin
 
 CONTENT=${CORDELUNE_CONTENT:-$CORDELUNE_BIN/../content}
+DIGIT_PASSWORD='MQ P5P ZZ'
 SCR_W=1024 SCR_H=768
 LINE1="Meet me where" LINE2="the roses grow" LINE3="at dawn" LINE4="Yours, Ada"
 
-# Registry booleans: 2 is on, 1 is off. 24-hour clock, FPS counter on.
+# Registry booleans: 2 is on, 1 is off. The shipped 12-hour clock, FPS counter on.
 harness_reg_clear
-harness_reg_set ShowFPS=2 ShowTime=2 TimeModeAMPM=1 ExitOnMouseMove=1
+harness_reg_set ShowFPS=2 ShowTime=2 ExitOnMouseMove=1
 harness_reg_add m_nCustomLine1 REG_SZ "$LINE1"
 harness_reg_add m_nCustomLine2 REG_SZ "$LINE2"
 harness_reg_add m_nCustomLine3 REG_SZ "$LINE3"
@@ -43,9 +44,14 @@ wait_count() {
     sleep 0.1
   done
 }
+# temp_files PATTERN: files of that name in the prefix's temporary folders.
+temp_files() {
+  find "$WINEPREFIX/drive_c" -ipath '*temp*' -iname "$1" -type f 2>/dev/null | tr '\n' ' ' | sed 's/ $//'
+}
 # no_magenta FILE: the frame shows no pixel of the missing-sky clear colour.
 no_magenta() { [ "$(harness_count_color "$1" '#FF00FF')" = 0 ]; }
 
+rm -f $(temp_files 'frf*.tmp')  # left by runs killed earlier in this prefix
 harness_run_saver "$HARNESS_SAVER_SCR" /s
 
 # --- the loading screen ------------------------------------------------------
@@ -71,8 +77,13 @@ done
 [ -n "$LOADING" ] && convert "$(art "load_$LOADING.ppm")" "$(art loading.png)"
 rm -f "$(art corner_try.png)" "$(art load_)"*.ppm
 harness_check "the scene starts (first frame logged)" harness_wait_log "first frame" 60000
-sleep 3
-harness_screenshot direct_1.png
+QUOTE_FILES=$(temp_files 'frf*.tmp')
+harness_check "the quotations' temporary file is gone once the scene runs (${QUOTE_FILES:-none left})" \
+  [ -z "$QUOTE_FILES" ]
+# Two ticks of the saver's one-second timer: the scene has run a while.
+wait_count fps 2 20000
+harness_screenshot direct_1.png || harness_finish
+HOUR_1=$(date +%I)
 convert "$(art direct_1.png)" -crop 256x128+768+640 +repage "$(art scene_corner.png)"
 D_SCENE=$(rmse "$(art scene_corner.png)" "$(art expected_corner.png)")
 harness_check "before the first scene frame the loading screen shows the corner image at 768-1024 x 640-768 ($n_load screenshots, best difference $D_LOAD)" \
@@ -85,70 +96,126 @@ SKY=$(convert "$(art direct_1.png)" -crop 1024x200+0+60 +repage -format '%[fx:me
 COLOURS=$(convert "$(art direct_1.png)" -alpha off -format %k info:)
 harness_check "the sky fills the top of the screen (mean brightness $SKY)" lt 0.25 "$SKY"
 harness_check "the picture is a rich scene, not a flat fill ($COLOURS colours)" [ "$COLOURS" -gt 5000 ]
-# Clock cells at 0.7 + i * 0.037 of the width, from 0.92 of the height; digits
-# are bright and grey, unlike the sky behind them.
+# The shipped clock is the 12-hour one: cells at 0.663 + i * 0.037 of the
+# width from 0.92 of the height, no leading zero, the am or pm sign at 0.959.
+# Digits are bright and grey, unlike the sky behind them.
 DIGIT='r>0.7&&g>0.7&&b>0.7&&abs(r-b)<0.12&&abs(r-g)<0.12'
 cell_geometry() { echo "36x36+$(awk -v i="$1" -v x0="$2" -v y0="$3" 'BEGIN { printf "%d+%d", (x0 + i * 0.037) * 1024, y0 * 768 }')"; }
-clock_ok=1
-for i in 0 1 3 4 6 7; do
-  n=$(count_where "$(art direct_1.png)" "$(cell_geometry $i 0.7 0.92)" "$DIGIT")
+digit_pixels() { count_where "$1" "$(cell_geometry "$2" 0.663 0.92)" "$DIGIT"; }
+clock_ok=1 cells="1 3 4 6 7"
+[ "${HOUR_1:0:1}" = 1 ] && cells="0 $cells"
+for i in $cells; do
+  n=$(digit_pixels "$(art direct_1.png)" "$i")
   [ "${n:-0}" -ge 15 ] || clock_ok=0
 done
-harness_check "the clock shows a digit in each of its six digit cells" [ $clock_ok = 1 ]
-# The seconds run: the last cell changes within a second and a half.
-sleep 1.2
-harness_screenshot direct_2.png
+n0=$(digit_pixels "$(art direct_1.png)" 0)
+[ "${HOUR_1:0:1}" = 0 ] && [ "${n0:-0}" -ge 15 ] && clock_ok=0
+harness_check "the 12-hour clock shows a digit in each of its digit cells, no leading zero (hour $HOUR_1)" [ $clock_ok = 1 ]
+# The am/pm sign: its cell matches the sign of the hour better than the other
+# sign (both images straight from the digit archive, read with unar).
+AMPM_WANT=$(date +%p | tr A-Z a-z)
+unar -q -f -p "$DIGIT_PASSWORD" -o "$(art digits)" "$CONTENT/digits.rar" >/dev/null 2>&1
+sign_mask() {
+  convert "$(art digits)/Digits/digit_$1.tga" -auto-orient -resize 38x37\! -alpha extract \
+    -threshold 50% "$(art "sign_$1.png")" 2>/dev/null
+}
+sign_mask am && sign_mask pm
+convert "$(art direct_1.png)" -crop 38x37+982+707 +repage -alpha off -fx "($DIGIT)?1:0" \
+  -threshold 50% "$(art sign_shown.png)"
+D_AM=$(compare -metric AE "$(art sign_shown.png)" "$(art sign_am.png)" null: 2>&1)
+D_PM=$(compare -metric AE "$(art sign_shown.png)" "$(art sign_pm.png)" null: 2>&1)
+SIGN_PIXELS=$(count_where "$(art direct_1.png)" 38x37+982+707 "$DIGIT")
+if [ "$AMPM_WANT" = am ]; then NEAR=${D_AM%% *} FAR=${D_PM%% *}; else NEAR=${D_PM%% *} FAR=${D_AM%% *}; fi
+harness_check "the clock shows the $AMPM_WANT sign ($SIGN_PIXELS glyph pixels; differences am $D_AM, pm $D_PM)" \
+  [ "${SIGN_PIXELS:-0}" -ge 40 -a "${NEAR%%.*}" -lt "${FAR%%.*}" ]
+rm -rf "$(art digits)" "$(art sign_)"*.png
+# The seconds run: the last cell changes by the timer's next ticks.
+wait_count fps $(( $(log_count fps) + 2 )) 10000
+harness_screenshot direct_2.png || harness_finish
 mask() { convert "$1" -crop "$2" +repage -alpha off -fx "($DIGIT)?1:0" "$3"; }
-mask "$(art direct_1.png)" "$(cell_geometry 7 0.7 0.92)" "$(art sec_1.png)"
-mask "$(art direct_2.png)" "$(cell_geometry 7 0.7 0.92)" "$(art sec_2.png)"
+mask "$(art direct_1.png)" "$(cell_geometry 7 0.663 0.92)" "$(art sec_1.png)"
+mask "$(art direct_2.png)" "$(cell_geometry 7 0.663 0.92)" "$(art sec_2.png)"
 CHANGED=$(compare -metric AE "$(art sec_1.png)" "$(art sec_2.png)" null: 2>&1)
 harness_check "the clock's seconds change ($CHANGED pixels of the last cell)" [ "${CHANGED%%.*}" -ge 20 ]
 rm -f "$(art sec_1.png)" "$(art sec_2.png)"
 FPS_PIXELS=$(count_where "$(art direct_2.png)" "$(cell_geometry 0 0.01 0.01)" "$DIGIT")
-FPS_VALUE=$(log_field fps 2 1)
 harness_check "the FPS counter shows a digit in the top left ($FPS_PIXELS digit pixels)" [ "${FPS_PIXELS:-0}" -ge 15 ]
-harness_check "the frame rate counted is above 0 (logged ${FPS_VALUE:-none})" [ "${FPS_VALUE:-0}" -gt 0 ]
 harness_check "a second direct frame has no magenta pixel" no_magenta "$(art direct_2.png)"
 
 # --- a cross-fade --------------------------------------------------------------
 # The saver's times are the system's milliseconds since boot (as /proc/uptime).
 uptime_ms() { awk '{ printf "%d", $1 * 1000 }' /proc/uptime; }
-# shot_timed FILE: a screenshot; sets SHOT_FROM and SHOT_TO to its time span.
-# Raw PPM, because compressing a PNG takes longer than a fade's half.
-shot_timed() { SHOT_FROM=$(uptime_ms); import -window root "$(art "$1")"; SHOT_TO=$(uptime_ms); }
+# shot_timed FILE: a screenshot of the running saver; sets SHOT_FROM and
+# SHOT_TO to its time span. Raw PPM, because compressing a PNG takes longer
+# than a fade's half. Status 1 when the saver had ended or no picture came.
+shot_timed() {
+  harness_saver_alive || return 1
+  SHOT_FROM=$(uptime_ms)
+  import -window root "$(art "$1")" 2>/dev/null || return 1
+  SHOT_TO=$(uptime_ms)
+  [ -s "$(art "$1")" ]
+}
+# fade_weights FROM TO: the lowest and highest blend weight the saver logged
+# for the frames that could be on the screen between FROM and TO: the last
+# one presented before FROM and every one presented up to TO.
+fade_weights() {
+  tr -d '\r' <"$HARNESS_LOG" | awk -F'\t' -v from="$1" -v to="$2" '
+    $1 == "fade frame" && $2 <= from { last = $3 }
+    $1 == "fade frame" && $2 > from && $2 <= to { w[n++] = $3 }
+    END {
+      if (last != "") w[n++] = last
+      if (n == 0) exit
+      lo = hi = w[0]
+      for (i = 1; i < n; i++) { if (w[i] < lo) lo = w[i]; if (w[i] > hi) hi = w[i] }
+      print lo, hi
+    }'
+}
 # The first path's fade starts 940 keys of 33 ms after it; the picture shortly
-# before is the old path alone, the one after the fade the new path alone. The
-# middle of the fade should look like the two mixed: closer to their mean than
-# to either of them.
+# before is the old path alone, the one after the fade the new path alone. A
+# picture in the fade is explained as a mix of the two with some weight of the
+# new path, which must agree with the weight the saver logged for the frame
+# on the screen.
 T0=$(log_field camera 3 1)
 FADE_DUE=$(( ${T0:-0} + 940 * 33 ))
 NOW=$(uptime_ms)
 [ "$NOW" -lt $((FADE_DUE - 1500)) ] && sleep "$(awk -v ms=$((FADE_DUE - 1500 - NOW)) 'BEGIN { print ms / 1000 }')"
-shot_timed fade_before.ppm
-BEFORE_OK=0; [ "$SHOT_TO" -lt "$FADE_DUE" ] && BEFORE_OK=1
+shot_timed fade_before.ppm || harness_fail "screenshot before the cross-fade (the saver had ended)"
+BEFORE_TO=$SHOT_TO
 if wait_count cross-fade 1 90000; then
   FADE_FROM=$(log_field cross-fade 2 1)
-  BEST= BEST_OFF=999999 n=0
-  while [ "$(log_count "cross-fade end")" -lt 1 ] && [ $n -lt 30 ] && harness_saver_alive; do
+  BEST= BEST_OFF=999 n=0
+  while [ "$(log_count "cross-fade end")" -lt 1 ] && [ $n -lt 30 ] && shot_timed "fade_$((n + 1)).ppm"; do
     n=$((n + 1))
-    shot_timed "fade_$n.ppm"
-    # Blend 0.5 is one second in; a shot must not span more than 0.6 s.
-    off=$(( (SHOT_FROM + SHOT_TO) / 2 - FADE_FROM - 1000 )); off=${off#-}
-    if [ $((SHOT_TO - SHOT_FROM)) -le 600 ] && [ "$off" -lt "$BEST_OFF" ]; then
-      BEST=$n BEST_OFF=$off BEST_SPAN="$((SHOT_FROM - FADE_FROM))-$((SHOT_TO - FADE_FROM)) ms"
-    fi
+    echo "$SHOT_FROM $SHOT_TO" >"$(art "fade_$n.span")"
   done
   wait_count "cross-fade end" 1 30000
-  sleep 0.3
-  shot_timed fade_after.ppm
-  if [ -n "$BEST" ] && [ "$BEST_OFF" -le 500 ] && [ "$BEFORE_OK" = 1 ]; then
+  # Only now is the whole fade logged: pick the shot whose frames span one
+  # narrow range of weights nearest to 0.5.
+  for i in $(seq 1 $n); do
+    read -r from to <"$(art "fade_$i.span")"
+    read -r lo hi <<<"$(fade_weights "$from" "$to")"
+    [ -n "${hi:-}" ] || continue
+    mid=$(awk -v a="$lo" -v b="$hi" 'BEGIN { printf "%.3f", (a + b) / 2 }')
+    off=$(awk -v m="$mid" -v a="$lo" -v b="$hi" 'BEGIN { d = m - 0.5; if (d < 0) d = -d; if (b - a > 0.25) d = 999; printf "%.3f", d }')
+    if lt "$off" "$BEST_OFF"; then BEST=$i BEST_OFF=$off LOGGED=$mid LOGGED_SPAN="$lo-$hi"; fi
+  done
+  wait_count fps $(( $(log_count fps) + 1 )) 5000
+  shot_timed fade_after.ppm || harness_fail "screenshot after the cross-fade (the saver had ended)"
+  AFTER_FROM=$SHOT_FROM
+  END_AT=$(log_field "cross-fade end" 2 1)
+  if [ "${BEFORE_TO:-0}" -ge "$FADE_FROM" ] || [ "${AFTER_FROM:-0}" -le "${END_AT:-0}" ]; then
+    harness_not_judged "a cross-fade frame shows the logged blend" \
+      "the pictures of the old and new path alone were not taken outside the fade"
+  elif [ -z "$BEST" ] || lt 0.35 "$BEST_OFF"; then
+    harness_not_judged "a cross-fade frame shows the logged blend" \
+      "none of $n screenshots caught frames of one blend weight between 0.15 and 0.85"
+  else
     for f in before after; do convert "$(art fade_$f.ppm)" "$(art fade_$f.png)"; done
-    echo "note: the middle screenshot spans $BEST_SPAN of the fade"
     convert "$(art fade_$BEST.ppm)" "$(art fade_middle.png)"
     # The blend weight that best explains the middle frame as a mix of the
     # old path's and the new path's frames: near 0 or 1 when only one shows.
     # The cameras move between the shots, which pulls the estimate down
-    # (0.18-0.45 seen for a true 0.5), so the bounds are wide.
+    # (0.18-0.45 seen for a true 0.5), so the tolerance is wide.
     for f in before middle after; do convert "$(art fade_$f.png)" -scale 256x192 -depth 8 "$(art small_$f.ppm)"; done
     WEIGHT=$(python3 - "$(art small_before.ppm)" "$(art small_middle.ppm)" "$(art small_after.ppm)" <<'PY'
 import sys
@@ -168,53 +235,167 @@ print('%.3f' % (num / den if den else 0.0))
 PY
 )
     rm -f "$(art small_)"*.ppm
-    between() { lt "$1" "$2" && lt "$2" "$3"; }
-    harness_check "the middle of a cross-fade mixes both paths (fitted weight of the new path $WEIGHT)" \
-      between 0.1 "$WEIGHT" 0.9
+    near() { awk -v a="$1" -v b="$2" -v t="$3" 'BEGIN { d = a - b; if (d < 0) d = -d; exit !(d <= t) }'; }
+    harness_check "a cross-fade frame mixes both paths as logged (fitted weight of the new path $WEIGHT, logged $LOGGED_SPAN)" \
+      near "$WEIGHT" "$LOGGED" 0.35
     harness_check "the middle of a cross-fade has no magenta pixel" no_magenta "$(art fade_middle.png)"
-  else
-    harness_fail "screenshots in time around the cross-fade (before in time: $BEFORE_OK, middle ${BEST_OFF} ms off)"
   fi
-  rm -f "$(art fade_)"*.ppm
+  rm -f "$(art fade_)"*.ppm "$(art fade_)"*.span
 else
   harness_fail "a cross-fade starts within 90 s"
 fi
 
-# --- the first action path: launch, shot, hit, the user's lines ------------------
+# --- the first action path: launch, the heart rising, shot, hit, the user's lines
+# heart_at T: "x y state" of the last frame presented at or before T that
+# showed the heart or its quote (x and y are -99999 behind the camera).
+heart_at() {
+  tr -d '\r' <"$HARNESS_LOG" | awk -F'\t' -v t="$1" '
+    $1 == "heart at" && $2 <= t { p = $3 " " $4 " " $5 } END { if (p != "") print p }'
+}
+# wait_heart_after T MS: until a frame at or after T showed the heart.
+wait_heart_after() {
+  local start; start=$(harness_now_ms)
+  until tr -d '\r' <"$HARNESS_LOG" | awk -F'\t' -v t="$1" '$1 == "heart at" && $2 >= t { f = 1 } END { exit !f }'; do
+    harness_saver_alive || return 2
+    [ $(( $(harness_now_ms) - start )) -ge "$2" ] && return 1
+    sleep 0.05
+  done
+}
+# box X Y W H: a W x H crop geometry centred on X, Y, kept on the screen.
+box() {
+  awk -v x="$1" -v y="$2" -v w="$3" -v h="$4" -v sw=$SCR_W -v sh=$SCR_H 'BEGIN {
+    l = x - w / 2; t = y - h / 2
+    if (l < 0) l = 0; if (t < 0) t = 0; if (l + w > sw) l = sw - w; if (t + h > sh) t = sh - h
+    printf "%dx%d+%d+%d", w, h, l, t }'
+}
+on_screen() { [ "${1:--99999}" -ge 0 ] && [ "$1" -lt $SCR_W ] && [ "${2:--99999}" -ge 0 ] && [ "$2" -lt $SCR_H ]; }
+# The heart's own colours: a saturated red to pink, unlike sky, clouds and sun.
+HEART='r>0.45&&r>g+0.3&&r>b+0.1'
+# The quote's colours: white glyphs in a dark plum rim.
+TEXT='(r>0.9&&g>0.9&&b>0.9)||(r<0.45&&g<0.22&&b<0.4&&r>g+0.08&&b>g+0.05)'
+
+# judge_text WHAT FILE_BEFORE T_BEFORE FILE_AFTER T_AFTER: the text's colours
+# around the place of the hit grow from the frame before the hit to the frame
+# after it, by at least as many pixels as a few short words take.
+judge_text() {
+  local what=$1 before after nb na xb yb xa ya sb sa
+  read -r xb yb sb <<<"$(heart_at "$3")"
+  read -r xa ya sa <<<"$(heart_at "$5")"
+  if ! on_screen "$xa" "$ya" || ! on_screen "$xb" "$yb"; then
+    harness_not_judged "$what shows as text where the heart was hit" "the heart was off the screen (${xb:-?},${yb:-?} / ${xa:-?},${ya:-?})"
+    return
+  fi
+  nb=$(count_where "$(art "$2")" "$(box "$xb" "$yb" 480 240)" "$TEXT")
+  na=$(count_where "$(art "$4")" "$(box "$xa" "$ya" 480 240)" "$TEXT")
+  harness_check "$what shows as text where the heart was hit ($nb text-coloured pixels around $xb,$yb before the hit, $na around $xa,$ya after)" \
+    [ "${na:-0}" -ge $(( ${nb:-0} + 400 )) ]
+}
+
+# capture_until_hit K: from launch K on, raw screenshots, two kept in turn,
+# until hit K is logged; PREHIT is the last one taken wholly before the hit and PREHIT_AT
+# the time it was started.
+capture_until_hit() {
+  local k=$1 i=0 from to t
+  PREHIT= PREHIT_AT=
+  wait_count "heart launched" "$k" 150000 || return 1
+  while [ "$(log_count hit)" -lt "$k" ] && [ $i -lt 600 ] && shot_timed "prehit_$((i % 2)).ppm"; do
+    echo "$SHOT_FROM $SHOT_TO" >"$(art "prehit_$((i % 2)).span")"
+    i=$((i + 1))
+  done
+  wait_count hit "$k" 5000 || return 1
+  t=$(log_field hit 2 "$k")
+  for i in 0 1; do
+    [ -f "$(art "prehit_$i.span")" ] || continue
+    read -r from to <"$(art "prehit_$i.span")"
+    if [ "$to" -lt "$t" ] && [ "$from" -gt "${PREHIT_AT:-0}" ]; then PREHIT=prehit_$i.ppm PREHIT_AT=$from; fi
+  done
+  [ -n "$PREHIT" ]
+}
+
+# after_hit K FILE: a screenshot once the text of hit K has faded in (1.25 s).
+after_hit() {
+  local t; t=$(log_field hit 2 "$1")
+  wait_heart_after $((t + 1500)) 10000 && shot_timed "$2"
+}
+
 FIRST_ACTION=$(tr -d '\r' <"$HARNESS_LOG" | awk -F'\t' '$1 == "camera" && $2 >= 10 { print $2; exit }')
 harness_check "the second path is an action path (camera ${FIRST_ACTION:-none})" [ -n "$FIRST_ACTION" ]
 if harness_wait_log "heart launched" 30000; then
-  sleep 2.5
-  harness_screenshot heart_rising.png
+  T_LAUNCH=$(log_field "heart launched" 2 1)
+  # Faded in for 2.5 s of its 3.3 s: clearly visible, still rising.
+  if wait_heart_after $((T_LAUNCH + 2500)) 20000 && shot_timed heart_rising.ppm; then
+    convert "$(art heart_rising.ppm)" "$(art heart_rising.png)"
+    read -r HX HY HS <<<"$(heart_at "$SHOT_FROM")"
+    if on_screen "$HX" "$HY"; then
+      N_HEART=$(count_where "$(art heart_rising.png)" "$(box "$HX" "$HY" 160 160)" "$HEART")
+      harness_check "the rising heart shows in its colours where it is ($N_HEART heart-coloured pixels around $HX,$HY)" \
+        [ "${N_HEART:-0}" -ge 150 ]
+    else
+      harness_not_judged "the rising heart shows" "the camera did not look at it (${HX:-?},${HY:-?})"
+    fi
+  else
+    harness_fail "a screenshot of the rising heart"
+  fi
 fi
-harness_check "the cupid shoots" wait_count shot 1 60000
-if wait_count hit 1 30000; then
-  sleep 2.5
-  harness_screenshot hit_user_lines.png
-  harness_check "the first hit shows the user's lines (\"$(log_field hit 3 1)\")" \
-    [ "$(log_field hit 3 1)" = "$LINE1" ]
-  harness_check "a frame with the text has no magenta pixel" no_magenta "$(art hit_user_lines.png)"
+if capture_until_hit 1; then
+  T_HIT=$(log_field hit 2 1)
+  harness_check "the first hit is the user's record (\"$(log_field hit 3 1)\")" [ "$(log_field hit 3 1)" = "$LINE1" ]
+  if after_hit 1 hit_user_lines.ppm; then
+    convert "$(art hit_user_lines.ppm)" "$(art hit_user_lines.png)"
+    convert "$(art "$PREHIT")" "$(art before_hit_1.png)"
+    judge_text "the user's lines" before_hit_1.png "$PREHIT_AT" hit_user_lines.png "$SHOT_FROM"
+    harness_check "a frame with the text has no magenta pixel" no_magenta "$(art hit_user_lines.png)"
+  else
+    harness_fail "a screenshot after the first hit"
+  fi
 else
-  harness_fail "the heart is hit during the first action path"
+  harness_fail "the heart is hit during the first action path (screenshots before it: ${PREHIT:-none})"
 fi
 ORDER=$(tr -d '\r' <"$HARNESS_LOG" | awk -F'\t' '$1 == "heart launched" || $1 == "shot" || $1 == "hit" { printf "%s,", $1 }' | cut -d, -f1-3)
 harness_check "launch, shot and hit come in that order ($ORDER)" [ "$ORDER" = "heart launched,shot,hit" ]
 
-# --- a later hit shows a quotation ----------------------------------------------
-if wait_count hit 2 150000; then
-  sleep 2.5
-  harness_screenshot hit_quote.png
-  SECOND=$(log_field hit 3 2 | sed 's/^ *//; s/ *$//')
-  is_quote() { [ -n "$1" ] && [ "$1" != "$LINE1" ] && grep -qF -- "$1" "$CONTENT/quotes.txt"; }
-  harness_check "a later hit shows a quotation (\"$SECOND\")" is_quote "$SECOND"
+# The FPS value is the number of frames presented in each second: the frames
+# that logged the quote between two ticks of the timer, in seconds when the
+# quote showed throughout.
+FPS_CHECK=$(tr -d '\r' <"$HARNESS_LOG" | awk -F'\t' '
+  $1 == "heart at" { n++; if ($5 != 4) bad = 1; next }
+  $1 == "fade frame" { bad = 1; next }
+  $1 == "fps" { if (seen && !bad && n > 0) { d = $2 - n; if (d < 0) d = -d; if (d > worst) worst = d; k++; pairs = pairs " " $2 "/" n }
+                seen = 1; n = 0; bad = 0 }
+  END { print k + 0, worst + 0, pairs }')
+read -r FPS_SECONDS FPS_WORST FPS_PAIRS <<<"$FPS_CHECK"
+if [ "${FPS_SECONDS:-0}" -ge 3 ]; then
+  harness_check "the FPS value counts the frames presented in its second (shown/presented:$FPS_PAIRS)" \
+    [ "$FPS_WORST" -le 1 ]
 else
-  harness_fail "a second action path hits the heart within 150 s"
+  harness_not_judged "the FPS value counts the frames presented" "only ${FPS_SECONDS:-0} whole seconds of the quote were logged"
 fi
 
+# --- a later hit shows a quotation ----------------------------------------------
+if capture_until_hit 2; then
+  SECOND=$(log_field hit 3 2 | sed 's/^ *//; s/ *$//')
+  is_quote() { [ -n "$1" ] && [ "$1" != "$LINE1" ] && grep -qF -- "$1" "$CONTENT/quotes.txt"; }
+  harness_check "a later hit is a quotation (\"$SECOND\")" is_quote "$SECOND"
+  if after_hit 2 hit_quote.ppm; then
+    convert "$(art hit_quote.ppm)" "$(art hit_quote.png)"
+    convert "$(art "$PREHIT")" "$(art before_hit_2.png)"
+    judge_text "the quotation" before_hit_2.png "$PREHIT_AT" hit_quote.png "$SHOT_FROM"
+  else
+    harness_fail "a screenshot after the second hit"
+  fi
+else
+  harness_fail "a second action path hits the heart within the run"
+fi
+rm -f "$(art prehit_)"* "$(art heart_rising.ppm)" "$(art hit_user_lines.ppm)" "$(art hit_quote.ppm)"
+
 # A key ends the run the user's way, so that the saver cleans up after itself.
-harness_key space
-if ! harness_wait_exit 10000; then
-  harness_fail "a key ends the saver"
-  harness_kill_saver
+if harness_still_running "the key that ends the run"; then
+  harness_key space
+  if harness_wait_exit 10000; then
+    harness_check "a key ends the saver with exit code 0 (got $HARNESS_EXIT_CODE)" [ "$HARNESS_EXIT_CODE" = 0 ]
+  else
+    harness_fail "a key ends the saver"
+    harness_kill_saver
+  fi
 fi
 harness_finish
