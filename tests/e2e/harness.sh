@@ -22,6 +22,7 @@
 #   harness_preview_start SCR        /p in a parent made by the helper
 #   harness_wait_log TEXT MS, harness_log_has TEXT
 #   harness_wait_exit MS             sets HARNESS_EXIT_CODE and HARNESS_EXIT_MS
+#   harness_check_exit_time WHAT MS  the exit came in time (not judged when slow)
 #   harness_saver_alive, harness_still_running WHAT, harness_kill_saver
 #   harness_count_presents, harness_wait_presents N MS   (WINEDEBUG=trace+d3d9)
 #   harness_created_window CLASS                          (WINEDEBUG=trace+win)
@@ -404,6 +405,25 @@ harness_wait_exit() {
   HARNESS_EXIT_CODE=0
   wait "$HARNESS_SAVER_PID" 2>/dev/null || HARNESS_EXIT_CODE=$?
   return 0
+}
+
+# harness_check_exit_time WHAT LIMIT_MS: the saver ended within LIMIT_MS
+# (HARNESS_EXIT_MS). Slower is a FAIL on a machine where the saver kept its
+# frame rate, and not judged where it drew fewer than 15 frames a second
+# (its last "fps" log line): there the exit waits for a slow frame.
+harness_check_exit_time() {
+  local what=$1 limit=$2 fps
+  if [ "${HARNESS_EXIT_MS:-999999}" -le "$limit" ]; then
+    harness_pass "$what ends the saver within $limit ms (took $HARNESS_EXIT_MS ms)"
+    return
+  fi
+  fps=$(tr -d '\r' <"$HARNESS_LOG" 2>/dev/null | awk -F'\t' '$1 == "fps" { f = $2 } END { print f + 0 }')
+  if [ "$fps" -lt 15 ]; then
+    harness_not_judged "$what ends the saver within $limit ms (took $HARNESS_EXIT_MS ms)" \
+      "the saver drew $fps frames a second on this busy machine"
+  else
+    harness_fail "$what ends the saver within $limit ms (took $HARNESS_EXIT_MS ms at $fps frames a second)"
+  fi
 }
 
 # True when the current log holds TEXT (a fixed string).

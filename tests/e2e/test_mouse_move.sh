@@ -55,8 +55,7 @@ expect_exit() {
     return
   fi
   harness_check "$1 ends the saver with exit code 0 (got $HARNESS_EXIT_CODE)" [ "$HARNESS_EXIT_CODE" = 0 ]
-  harness_check "$1 ends the saver within ${EXIT_LIMIT_MS} ms (took $HARNESS_EXIT_MS ms)" \
-    [ "$HARNESS_EXIT_MS" -le "$EXIT_LIMIT_MS" ]
+  harness_check_exit_time "$1" "$EXIT_LIMIT_MS"
 }
 
 expect_running() {
