@@ -5,8 +5,8 @@
 ;
 ; Built by scripts/make-dist, which defines:
 ;   VERSION     the project version, three numbers (1.0.0)
-;   X86_SCR     the 32-bit Cordelune.scr
-;   X64_SCR     the 64-bit Cordelune.scr
+;   X86_SCR     the 32-bit Cordelune.scr, X86_KB its size in KiB
+;   X64_SCR     the 64-bit Cordelune.scr, X64_KB its size in KiB
 ;   DOCS        a folder with README.txt and licenses\*.txt
 ;   ICON        the saver's icon
 ;   RES         the resource folder (product name, maker and copyright lines)
@@ -117,22 +117,6 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "OriginalFilename" "CordeluneSetup-${VERSI
 
 ; --- install --------------------------------------------------------------------
 
-Function .onInit
-  !insertmacro UseNativeRegistryView
-  ; /D= wins; otherwise an earlier installation's folder, so an upgrade
-  ; replaces it in place.
-  ${If} $INSTDIR == ""
-    ReadRegStr $INSTDIR HKLM "${UNINSTALL_KEY}" "InstallLocation"
-  ${EndIf}
-  ${If} $INSTDIR == ""
-    ${If} ${RunningX64}
-      StrCpy $INSTDIR "$PROGRAMFILES64\${PRODUCT}"
-    ${Else}
-      StrCpy $INSTDIR "$PROGRAMFILES\${PRODUCT}"
-    ${EndIf}
-  ${EndIf}
-FunctionEnd
-
 Section "${PRODUCT}" SecSaver
   SectionIn RO
   !insertmacro SystemFolderBegin
@@ -176,6 +160,31 @@ Section "Use Cordelune as my screensaver" SecActivate
   System::Call 'user32::SystemParametersInfoW(i ${SPI_SETSCREENSAVEACTIVE}, i 1, p 0, i ${SPIF_UPDATEINIFILE_SENDCHANGE})'
   DetailPrint "Cordelune is now your screensaver."
 SectionEnd
+
+; After the sections, whose numbers it uses.
+Function .onInit
+  !insertmacro UseNativeRegistryView
+  ; /D= wins; otherwise an earlier installation's folder, so an upgrade
+  ; replaces it in place.
+  ${If} $INSTDIR == ""
+    ReadRegStr $INSTDIR HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${EndIf}
+  ${If} $INSTDIR == ""
+    ${If} ${RunningX64}
+      StrCpy $INSTDIR "$PROGRAMFILES64\${PRODUCT}"
+    ${Else}
+      StrCpy $INSTDIR "$PROGRAMFILES\${PRODUCT}"
+    ${EndIf}
+  ${EndIf}
+  ; Space required: the one build this Windows gets, not both.
+  SectionGetSize ${SecSaver} $0
+  ${If} ${RunningX64}
+    IntOp $0 $0 - ${X86_KB}
+  ${Else}
+    IntOp $0 $0 - ${X64_KB}
+  ${EndIf}
+  SectionSetSize ${SecSaver} $0
+FunctionEnd
 
 ; The 64-bit Control Panel lists the 64-bit system folder's savers.
 Function OpenScreenSaverSettings

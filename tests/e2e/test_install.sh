@@ -141,6 +141,27 @@ clean_prefix
 # --- the installer's own version ------------------------------------------------
 version_check installer "$SETUP"
 
+# --- the release archive beside it: both builds, the README, the licences -----------
+ZIP=$(dirname "$SETUP")/Cordelune-$VERSION.zip
+if [ -f "$ZIP" ]; then
+  LIST=$(unzip -Z1 "$ZIP" 2>/dev/null)
+  for f in README.txt licenses/DancingScript.txt licenses/EBGaramond.txt licenses/stb.txt; do
+    harness_check "the archive holds $f" grep -qx "$f" <<<"$LIST"
+  done
+  for pair in x86:win32:014c x64:win64:8664; do
+    IFS=: read -r dir tree machine <<<"$pair"
+    unzip -p "$ZIP" "$dir/Cordelune.scr" >"$HARNESS_TMP/$dir.scr" 2>/dev/null
+    harness_check "the archive's $dir/Cordelune.scr is the $tree build (PE machine $(pe_machine "$HARNESS_TMP/$dir.scr"))" \
+      cmp -s "$HARNESS_TMP/$dir.scr" "$CORDELUNE_SOURCE_DIR/build/$tree/bin/Cordelune.scr"
+    harness_check "... and its machine type is $machine" [ "$(pe_machine "$HARNESS_TMP/$dir.scr")" = "$machine" ]
+  done
+  FIRST=$(unzip -p "$ZIP" README.txt 2>/dev/null | head -n1)
+  harness_check "the archive's README names version $VERSION, with CR LF line ends" \
+    [ "$FIRST" = "Cordelune 3D Screensaver $VERSION"$'\r' ]
+else
+  harness_fail "$ZIP exists (make dist builds it)"
+fi
+
 # The shipped installer is a 32-bit program. Where 32-bit programs cannot run
 # at all, CORDELUNE_SETUP_TARGET=amd64-unicode checks the same installer
 # script built as a 64-bit program (in the win64 tree), said so in the output.
