@@ -42,8 +42,9 @@ SetCompressor ${COMPRESSOR}
 
 !define SCR "Cordelune.scr"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
-!define SETTINGS_PARENT "Software\${COMPANY}"
-!define SETTINGS_KEY "${SETTINGS_PARENT}\${PRODUCT}"
+; The saver's own settings key (HKCU) and its maker's key above it.
+!define SETTINGS_PARENT "Software\Brightvane"
+!define SETTINGS_KEY "${SETTINGS_PARENT}\Cordelune 3D Screensaver"
 !define DESKTOP_KEY "Control Panel\Desktop"
 !define SPI_SETSCREENSAVEACTIVE 17
 !define SPIF_UPDATEINIFILE_SENDCHANGE 3
@@ -115,6 +116,18 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "OriginalFilename" "CordeluneSetup-${VERSI
   ${EndIf}
 !macroend
 
+; Without UAC (or with it switched off) the request for administrator rights
+; is not enforced: say so instead of failing half-way in the system folder.
+!macro RequireAdministrator
+  UserInfo::GetAccountType
+  Pop $0
+  ${If} $0 != "admin"
+    MessageBox MB_OK|MB_ICONSTOP "Administrator rights are needed: ${PRODUCT} lives in the Windows system folder." /SD IDOK
+    SetErrorLevel 740  ; ERROR_ELEVATION_REQUIRED
+    Quit
+  ${EndIf}
+!macroend
+
 ; --- install --------------------------------------------------------------------
 
 Section "${PRODUCT}" SecSaver
@@ -163,6 +176,7 @@ SectionEnd
 
 ; After the sections, whose numbers it uses.
 Function .onInit
+  !insertmacro RequireAdministrator
   !insertmacro UseNativeRegistryView
   ; /D= wins; otherwise an earlier installation's folder, so an upgrade
   ; replaces it in place.
@@ -252,6 +266,7 @@ SectionEnd
 
 ; After the sections, whose numbers it uses.
 Function un.onInit
+  !insertmacro RequireAdministrator
   !insertmacro UseNativeRegistryView
   ${GetParameters} $0
   ClearErrors
