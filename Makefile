@@ -1,10 +1,11 @@
 # The two commands: `make demo` runs the screensaver, `make test` runs every test.
 # Each installs what is missing first, then builds what is needed.
+# `make dist` makes the release: the installer and the archive in out/dist/.
 SHELL := /bin/bash
 PRESETS := native win32 win64
 CTEST_ARGS ?=
 
-.PHONY: all setup native win32 win64 fuzz build test demo clean
+.PHONY: all setup native win32 win64 fuzz build dist test demo clean
 
 all: build
 
@@ -19,8 +20,12 @@ win32 win64 fuzz: native
 
 build: native win32 win64
 
+# The installer and the release archive (the end-to-end tests install it).
+dist: build
+	@bash scripts/make-dist
+
 # One CTest run over every build tree, so the summary covers all tests.
-test: build fuzz
+test: build fuzz dist
 	@printf 'subdirs("native" "win32" "win64" "fuzz")\n' > build/CTestTestfile.cmake
 	@cd build && ctest --output-on-failure $(CTEST_ARGS)
 

@@ -38,7 +38,7 @@ rm -f "$OUT"/*.rar
 "$PAK" pack "$OUT/digits.rar" image.tga tiny.bin -m1 -p "MQ P5P ZZ" --dir Digits
 "$PAK" pack "$OUT/enciphered-solid.rar" text.txt stereo.raw -m3 --solid -p "MQ P5P ZZ"
 "$PAK" pack "$OUT/enciphered-stored.rar" text.txt -m0 -p "MQ P5P ZZ"
-cp "$HERE/../../../shared/testdata/rar/rar2-unix-owner.rar" "$OUT/"
+cp "$HERE/../data/rar2-unix-owner.rar" "$OUT/"  # made by a real RAR 2.x archiver
 
 # The stream target takes [unpacked size / 4, 16 bits][choice][packed data].
 STREAM="$HERE/corpus/fuzz_archive_stream"

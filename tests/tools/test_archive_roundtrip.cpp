@@ -410,7 +410,7 @@ TEST(ArchiveWriter, InconsistentEntriesAreRefused) {
 
 TEST(ArchiveListing, HeadCrcMatchesAnotherArchiver) {
     Bytes rar;
-    ASSERT_TRUE(ReadFile(std::string(CORDELUNE_SOURCE_DIR) + "/../shared/testdata/rar/rar2-unix-owner.rar", rar));
+    ASSERT_TRUE(ReadFile(std::string(CORDELUNE_TEST_DATA_DIR) + "/rar2-unix-owner.rar", rar));
     rarwrite::RarListing l;
     std::string error;
     ASSERT_TRUE(rarwrite::ListArchive(rar.data(), rar.size(), l, error)) << error;

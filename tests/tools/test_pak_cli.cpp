@@ -121,7 +121,7 @@ TEST_F(PakCli, FailuresGiveOneLineAndNonZeroStatus) {
     EXPECT_TRUE(OneLine(r.err)) << r.err;
     EXPECT_NE(r.err.find("no such entry"), std::string::npos) << r.err;
 
-    const std::string rar3 = std::string(CORDELUNE_SOURCE_DIR) + "/../shared/testdata/rar/testfile.rar3.rar";
+    const std::string rar3 = std::string(CORDELUNE_TEST_DATA_DIR) + "/testfile.rar3.rar";
     r = Pak("extract '" + rar3 + "' testfile.txt");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("unpack version 29"), std::string::npos) << r.err;

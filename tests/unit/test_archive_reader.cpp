@@ -15,8 +15,8 @@ using namespace archive_test;
 
 namespace {
 
-std::vector<uint8_t> ReadShared(const char* relative) {
-    const std::string path = std::string(CORDELUNE_SHARED_DIR) + "/" + relative;
+std::vector<uint8_t> ReadTestData(const char* name) {
+    const std::string path = std::string(CORDELUNE_TEST_DATA_DIR) + "/" + name;
     std::vector<uint8_t> data;
     if (FILE* f = std::fopen(path.c_str(), "rb")) {
         uint8_t buf[4096];
@@ -45,7 +45,7 @@ std::vector<uint8_t> Pattern(size_t n, uint32_t seed) {
 } // namespace
 
 TEST(ArchiveRealFiles, Rar2ArchiverEntryExtractsAsFoo) {
-    const std::vector<uint8_t> rar = ReadShared("testdata/rar/rar2-unix-owner.rar");
+    const std::vector<uint8_t> rar = ReadTestData("rar2-unix-owner.rar");
     ASSERT_FALSE(rar.empty());
     const Extracted x = Extract(rar, "file.txt");
     EXPECT_EQ(x.result, 1);
@@ -54,7 +54,7 @@ TEST(ArchiveRealFiles, Rar2ArchiverEntryExtractsAsFoo) {
 }
 
 TEST(ArchiveRealFiles, Rar3EntryFailsOnItsUnpackVersion) {
-    const std::vector<uint8_t> rar = ReadShared("testdata/rar/testfile.rar3.rar");
+    const std::vector<uint8_t> rar = ReadTestData("testfile.rar3.rar");
     ASSERT_FALSE(rar.empty());
     ExpectFailure(Extract(rar, "testfile.txt"));
 }
