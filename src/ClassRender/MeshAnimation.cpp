@@ -1,5 +1,7 @@
 #include "ClassRender/MeshAnimation.h"
 
+#include "host/SystemClock.h"
+
 uint32_t StepCount(const MeshPlayback& play, uint32_t nFrameCount) {
     return play.bInterpolate ? 2 * nFrameCount : nFrameCount;
 }
@@ -14,7 +16,7 @@ void StartAnimation(MeshPlayback& play, uint32_t nStepInterval, uint32_t nFirstS
 
 void AdvanceStep(MeshPlayback& play, uint32_t nFrameCount, uint32_t nNow) {
     if (!play.bPlaying) return;
-    if (uint32_t(nNow - play.nLastTick) > play.nStepInterval) {
+    if (MsSince(play.nLastTick, nNow) > play.nStepInterval) {
         ++play.nStep;
         play.nLastTick = nNow;
     }

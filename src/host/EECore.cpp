@@ -9,6 +9,7 @@
 #include "ClassRender/D3DXMath.h"
 #include "host/CommandLine.h"
 #include "host/Log.h"
+#include "host/SystemClock.h"
 #include "settings/LocalizationStore.h"
 
 CEECore* g_pEECore = nullptr;
@@ -51,6 +52,8 @@ HRESULT CEECore::EE_Core_BeginShutdown() { return S_OK; }
 HRESULT CEECore::EE_Core_LoadScene(IDirect3DDevice9*) { return S_OK; }
 HRESULT CEECore::EE_Core_SceneLoaded(IDirect3DDevice9*) { return S_OK; }
 HRESULT CEECore::EE_Core_FreeScene() { return S_OK; }
+HRESULT CEECore::EE_Core_DeviceLost() { return S_OK; }
+HRESULT CEECore::EE_Core_DeviceReset(IDirect3DDevice9*) { return S_OK; }
 
 HRESULT CEECore::EE_Core_FrameMove(IDirect3DDevice9* pDevice, float) {
     const D3DXVECTOR3 eye(0.f, 0.f, -1.f), at(0.f, 0.f, 0.f), up(0.f, 1.f, 0.f);
@@ -156,8 +159,22 @@ static void SetUpPasswordCheck(CEECore& core) {
     RegCloseKey(hKey);
 }
 
+// Windows rounds Sleep up to its timer tick, 15.6 ms unless a process asks
+// for less: the frame's 16 ms and the loop's 2 ms sleeps would take about
+// 47 ms. The drawing modes ask for 1 ms while they run.
+void CEECore::BeginFineTimer() {
+    if (!m_bFineTimer && timeBeginPeriod(1) == TIMERR_NOERROR) m_bFineTimer = true;
+}
+
+void CEECore::EndFineTimer() {
+    if (!m_bFineTimer) return;
+    m_bFineTimer = false;
+    timeEndPeriod(1);
+}
+
 HRESULT CEECore::EE_Core_Run() {
     m_bOldPlatform = IsOldPlatform() ? 1 : 0;
+    if (m_nRunMode == RUNMODE_SAVER || m_nRunMode == RUNMODE_TEST) BeginFineTimer();
     if (m_nRunMode == RUNMODE_SAVER && m_bOldPlatform) SetUpPasswordCheck(*this);
     if (m_nRunMode != RUNMODE_PREVIEW) {
         if (!m_Video.pD3D || FAILED(EE_Core_CreateD3Device(m_hWnd))) {
@@ -169,6 +186,7 @@ HRESULT CEECore::EE_Core_Run() {
             EE_Core_LoadScene(m_pDevice);
             EE_Core_SceneLoaded(m_pDevice);
             m_nLastFrameTime = timeGetTime();
+            m_DeviceRecovery.Begin(m_nLastFrameTime);
             LogMessage(LogPath(), "scene loaded\t%u\n", unsigned(m_nLastFrameTime));
         }
     }
@@ -184,15 +202,42 @@ HRESULT CEECore::EE_Core_Run() {
             Sleep(2);
         }
     }
+    EndFineTimer();  // a quit that did not come from the shutdown
     return S_OK;
+}
+
+namespace {
+
+DeviceState CooperativeState(IDirect3DDevice9* pDevice) {
+    switch (pDevice->TestCooperativeLevel()) {
+    case D3D_OK: return DeviceState::Ready;
+    case D3DERR_DEVICENOTRESET: return DeviceState::NotReset;
+    default: return DeviceState::Lost;  // lost, or a driver error: nothing to do but wait
+    }
+}
+
+}  // namespace
+
+bool CEECore::EE_Core_PrepareDevice(uint32_t nNow) {
+    const bool bEndWhenBlank = m_nRunMode == RUNMODE_SAVER;
+    const bool bWasLost = m_DeviceRecovery.IsLost();
+    DeviceStep step = m_DeviceRecovery.Next(CooperativeState(m_pDevice), nNow, bEndWhenBlank);
+    if (!bWasLost && m_DeviceRecovery.IsLost()) LogMessage(LogPath(), "device lost\t%u\n", unsigned(nNow));
+    if (step == DeviceStep::Reset && SUCCEEDED(EE_Core_ResetDevice()))
+        step = m_DeviceRecovery.Next(CooperativeState(m_pDevice), nNow, bEndWhenBlank);
+    if (step == DeviceStep::EndRun) {
+        LogMessage(LogPath(), "no picture for 10 s\t%u\n", unsigned(nNow));
+        EE_Core_RequestExit();
+        return false;
+    }
+    return step == DeviceStep::Draw;
 }
 
 void CEECore::EE_Core_Frame() {
     const uint32_t nNow = timeGetTime();
-    // Wrap-safe: the difference is taken on the unsigned 32-bit counter.
-    const float fElapsed = float(uint32_t(nNow - m_nLastFrameTime));
+    const float fElapsed = float(MsSince(m_nLastFrameTime, nNow));
     m_nLastFrameTime = timeGetTime();
-    if (m_pDevice && m_pDevice->TestCooperativeLevel() == D3D_OK) {
+    if (m_pDevice && EE_Core_PrepareDevice(nNow)) {
         EE_Core_FrameMove(m_pDevice, fElapsed);
         EE_Core_FrameRender(m_pDevice);
         m_nFrameParity = 1 - m_nFrameParity;
@@ -212,7 +257,7 @@ void CEECore::ReleaseOverlay() {
         if (pTexture) { pTexture->Release(); pTexture = nullptr; }
     if (m_pAmTexture) { m_pAmTexture->Release(); m_pAmTexture = nullptr; }
     if (m_pPmTexture) { m_pPmTexture->Release(); m_pPmTexture = nullptr; }
-    if (m_pOverlayQuad) { m_pOverlayQuad->Release(); m_pOverlayQuad = nullptr; }
+    EE_Core_ReleaseOverlayQuad();
 }
 
 void CEECore::EE_Core_Shutdown() {
@@ -224,6 +269,7 @@ void CEECore::EE_Core_Shutdown() {
     if (m_pDevice) { m_pDevice->Release(); m_pDevice = nullptr; }
     if (m_Video.pD3D) { m_Video.pD3D->Release(); m_Video.pD3D = nullptr; }
     if (m_hWnd) KillTimer(m_hWnd, kFpsTimer);
+    EndFineTimer();
     if (m_hPasswordLib) {
         FreeLibrary(m_hPasswordLib);
         m_hPasswordLib = nullptr;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "host/DeviceRecovery.h"
 #include "host/ModeList.h"
 #include "settings/SaverSettings.h"
 
@@ -38,6 +39,7 @@ struct VideoSettings {
     uint32_t nHeight = 0;
     D3DFORMAT nFormat = D3DFMT_UNKNOWN;
     D3DFORMAT nDepthFormat = D3DFMT_D24S8;
+    uint32_t nRefreshRate = 0;  // as listed for the selected mode
     std::vector<DisplayMode> modes;
     int32_t m_nSelectedMode = -1;
     IDirect3D9* pD3D = nullptr;
@@ -67,12 +69,23 @@ public:
     virtual HRESULT EE_Core_FrameMove(IDirect3DDevice9* pDevice, float fElapsedMs);
     virtual HRESULT EE_Core_FrameRender(IDirect3DDevice9* pDevice);
     virtual HRESULT EE_Core_FreeScene();
+    // A lost device is reset: first the application releases what it holds in
+    // D3DPOOL_DEFAULT; after a successful Reset and EE_Core_InitD3Device it
+    // makes those resources again (managed ones stay).
+    virtual HRESULT EE_Core_DeviceLost();
+    virtual HRESULT EE_Core_DeviceReset(IDirect3DDevice9* pDevice);
 
     // Framework steps.
     HRESULT EE_Core_Startup(HINSTANCE hInstance);
     void EE_Core_Reset();
     HRESULT EE_Core_Run();
     void EE_Core_Frame();
+    // The device's state for a frame at nNow, after a reset where one is
+    // due; true when the frame can draw. May end the run (full screen).
+    bool EE_Core_PrepareDevice(uint32_t nNow);
+    // Releases the default pool, resets with the creation's present
+    // parameters, sets the device states and recreates the default pool.
+    HRESULT EE_Core_ResetDevice();
     void EE_Core_RequestExit();
     void EE_Core_Shutdown();
     int EE_Core_RunMode(HINSTANCE hInstance);  // the entry point's dispatch
@@ -88,6 +101,8 @@ public:
     int32_t EE_Core_SelectMode();
     HRESULT EE_Core_CreateD3Device(HWND hWnd);
     HRESULT EE_Core_LoadOverlay(IDirect3DDevice9* pDevice);
+    void EE_Core_ReleaseOverlayQuad();  // the overlay's default-pool buffer
+    HRESULT EE_Core_RestoreOverlayQuad(IDirect3DDevice9* pDevice);
     HRESULT EE_Core_DrawOverlay(IDirect3DDevice9* pDevice);
     HRESULT EE_Core_DrawQuad(IDirect3DVertexBuffer9* pBuffer, D3DCOLOR nColor,
                              const D3DVIEWPORT9& viewport, float x, float y, float w, float h);
@@ -143,9 +158,16 @@ protected:
     void DrawOverlayGlyph(IDirect3DDevice9* pDevice, const D3DVIEWPORT9& viewport,
                           const OverlayGlyph& glyph);
     void LogSettings() const;
+    SelectedMode ChosenMode() const;  // the selected mode as the video settings hold it
 
 private:
+    void BeginFineTimer();
+    void EndFineTimer();
+
     bool m_bShutDown = false;  // the shutdown runs once; later calls do nothing
+    bool m_bFineTimer = false;  // the 1 ms timer resolution is ours to return
+    CDeviceRecovery m_DeviceRecovery;
+    bool m_bDefaultPoolReleased = false;  // between a loss and a successful reset
 };
 
 // The one application object, reached by the window procedure.

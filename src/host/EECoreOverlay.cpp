@@ -152,6 +152,16 @@ HRESULT CEECore::EE_Core_LoadOverlay(IDirect3DDevice9* pDevice) {
     return m_pOverlayQuad ? S_OK : E_FAIL;
 }
 
+void CEECore::EE_Core_ReleaseOverlayQuad() {
+    if (m_pOverlayQuad) m_pOverlayQuad->Release();
+    m_pOverlayQuad = nullptr;
+}
+
+HRESULT CEECore::EE_Core_RestoreOverlayQuad(IDirect3DDevice9* pDevice) {
+    if (!m_pOverlayQuad) m_pOverlayQuad = CreateScreenQuad(pDevice);
+    return m_pOverlayQuad ? S_OK : E_FAIL;
+}
+
 IDirect3DTexture9* CEECore::OverlayTexture(int32_t nIndex) const {
     if (nIndex >= 0 && nIndex < 12) return m_apDigitTextures[nIndex];
     return nIndex == OVERLAY_AM ? m_pAmTexture : nIndex == OVERLAY_PM ? m_pPmTexture : nullptr;

@@ -66,9 +66,29 @@ int32_t EE_Core_SelectModeFromList(const std::vector<DisplayMode>& modes, int32_
             out.Height = mode.Height;
             out.Format = mode.Format;
             out.DepthFormat = kModeFormatD24S8;
+            out.RefreshRate = mode.RefreshRate;
         }
     }
     return int32_t(modes.size());
+}
+
+bool ResolveModeOnAdapter(const std::vector<DisplayMode>& adapterModes, const SelectedMode& chosen,
+                          SelectedMode& out) {
+    if (chosen.Width == 0 || chosen.Height == 0) return false;
+    const DisplayMode wanted = {chosen.Width, chosen.Height, chosen.RefreshRate, chosen.Format};
+    const DisplayMode* pLastOfSize = nullptr;
+    for (const DisplayMode& mode : adapterModes) {
+        if (!SameMode(mode, wanted)) continue;
+        if (mode.RefreshRate == wanted.RefreshRate) {
+            out = chosen;
+            return true;
+        }
+        pLastOfSize = &mode;
+    }
+    if (!pLastOfSize) return false;
+    out = chosen;
+    out.RefreshRate = pLastOfSize->RefreshRate;
+    return true;
 }
 
 int32_t ModeBitCount(int32_t nFormat) {

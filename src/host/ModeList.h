@@ -20,6 +20,7 @@ struct DisplayMode {
 struct SelectedMode {
     uint32_t Width = 0, Height = 0;
     int32_t Format = 0, DepthFormat = 0;
+    uint32_t RefreshRate = 0;  // as listed; 0 is the adapter's default
 };
 
 // Drops modes narrower than 640 pixels; of modes equal in width, height and
@@ -28,10 +29,20 @@ struct SelectedMode {
 void NormalizeModeList(std::vector<DisplayMode>& modes);
 
 // Walks the list: with nSelectedMode -1 the first 1024-wide 32-bit mode is
-// chosen. The chosen mode is copied into out with a D24S8 depth format; when
-// the index matches no mode, out is left as it was. Returns the mode count.
+// chosen. The chosen mode is copied into out (with its listed refresh rate)
+// with a D24S8 depth format; when the index matches no mode, out is left as
+// it was. Returns the mode count.
 int32_t EE_Core_SelectModeFromList(const std::vector<DisplayMode>& modes, int32_t& nSelectedMode,
                                    SelectedMode& out);
+
+// The chosen mode as the device's adapter offers it. The list merges the
+// modes of all adapters and is rebuilt at every start, so a stored choice may
+// name a size or a refresh rate this adapter does not have. True with out =
+// chosen when the adapter lists it as it is; true with the adapter's last
+// listed rate for that size and format when it has them only at other rates;
+// false when it has no such size and format (or chosen is empty).
+bool ResolveModeOnAdapter(const std::vector<DisplayMode>& adapterModes, const SelectedMode& chosen,
+                          SelectedMode& out);
 
 // 32 for A8R8G8B8 and X8R8G8B8, 16 for anything else.
 int32_t ModeBitCount(int32_t nFormat);

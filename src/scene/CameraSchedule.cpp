@@ -1,5 +1,6 @@
 #include "scene/CameraSchedule.h"
 
+#include "host/SystemClock.h"
 #include "scene/SceneRandom.h"
 
 namespace {
@@ -15,7 +16,7 @@ constexpr float kFadeStep = 0.016666668f;       // 1 / 60
 }  // namespace
 
 int32_t CameraKeyAt(uint32_t nStart, uint32_t nNow, uint32_t nKeyCount, bool* pbPlaying) {
-    const uint32_t nKey = (nNow - nStart) / kCameraKeyMs;
+    const uint32_t nKey = MsSince(nStart, nNow) / kCameraKeyMs;
     if (nKeyCount == 0) {
         if (pbPlaying) *pbPlaying = false;
         return 0;

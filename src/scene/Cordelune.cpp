@@ -72,3 +72,13 @@ HRESULT CCordelune::EE_Core_FreeScene() {
     m_Scene.Free();
     return S_OK;
 }
+
+HRESULT CCordelune::EE_Core_DeviceLost() {
+    m_Scene.ReleaseDefaultPool();
+    return S_OK;
+}
+
+HRESULT CCordelune::EE_Core_DeviceReset(IDirect3DDevice9* pDevice) {
+    m_Scene.RestoreDefaultPool(pDevice);
+    return S_OK;
+}

@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "host/SystemClock.h"
 #include "scene/Heart.h"
 #include "scene/Scene.h"
 #include "scene/SceneRandom.h"
@@ -118,7 +119,7 @@ void CCupid::ReleaseArrow(uint32_t nNow) {
 void CCupid::UpdateAnimation(uint32_t nNow) {
     if (m_nState == kCupidShot) {
         CMeshModel& shot = m_Body[kCupidShot];
-        if (nNow - m_nShotStart > 1000 && shot.IsStopped()) PickIdle();
+        if (MsSince(m_nShotStart, nNow) > 1000 && shot.IsStopped()) PickIdle();
         if (shot.Step() >= kShotReleaseStep && !m_bShotSoundPlayed) {
             if (m_pScene) m_pScene->PlayShotEffect();
             m_bShotSoundPlayed = 1;
@@ -143,7 +144,7 @@ void CCupid::UpdateAnimation(uint32_t nNow) {
 
 void CCupid::UpdateArrow(uint32_t nNow, float fDt, const D3DXMATRIX& billboard) {
     if (m_bArrowFlying) {
-        const float t = float(nNow - m_nLaunchTime) * 0.0005f;
+        const float t = float(MsSince(m_nLaunchTime, nNow)) * 0.0005f;
         if (t < 1.0f) {
             m_vArrowPosition.x = m_vArrowTarget.x * t + m_vArrowStart.x * (1.0f - t);
             m_vArrowPosition.y = m_vArrowTarget.y * t + m_vArrowStart.y * (1.0f - t);
@@ -179,10 +180,10 @@ void CCupid::UpdateArrow(uint32_t nNow, float fDt, const D3DXMATRIX& billboard) 
 void CCupid::Update(const D3DXMATRIX& billboard) { UpdateAt(timeGetTime(), billboard); }
 
 void CCupid::UpdateAt(uint32_t nNow, const D3DXMATRIX& billboard) {
-    const float fDt = float(nNow - m_nPreviousTime) * 0.001f;
+    const float fDt = SecondsSince(m_nPreviousTime, nNow);
     m_nPreviousTime = nNow;
     if (m_bAiming) {
-        const float t = float(nNow - m_nAimStart) * 0.0005f;
+        const float t = float(MsSince(m_nAimStart, nNow)) * 0.0005f;
         if (t < 1.0f) {
             const float s = std::sin(t * 1.57075f);
             m_vCurrentTarget.x = m_vNewTarget.x * s + m_vPreviousTarget.x * (1.0f - s);

@@ -6,8 +6,10 @@
 #include <cstring>
 
 #include "host/Log.h"
+#include "host/SystemClock.h"
 #include "scene/Cupid.h"
 #include "scene/Scene.h"
+#include "scene/ScenePhases.h"
 #include "scene/SceneRandom.h"
 #include "scene/SceneVertex.h"
 
@@ -58,7 +60,7 @@ void CHeart::SetTint(float fAlpha) { m_nTint = m_Mesh.m_nTextureFactor = WhiteWi
 
 void CHeart::EmitPetals(uint32_t nNow, float fDt, const D3DXMATRIX& billboard) {
     D3DXMATRIX orbit;
-    D3DXMatrixRotationY(&orbit, float(nNow) * 0.03f);
+    D3DXMatrixRotationY(&orbit, PetalOrbitAngle(nNow));
     const D3DXVECTOR3 vRadius(4.0f, 0.0f, 0.0f);
     D3DXVECTOR3 vOrbit;
     D3DXVec3TransformCoord(&vOrbit, &vRadius, &orbit);
@@ -74,7 +76,7 @@ void CHeart::Update(const D3DXMATRIX& billboard, CCupid& cupid) {
 }
 
 void CHeart::UpdateAt(uint32_t nNow, const D3DXMATRIX& billboard, CCupid& cupid) {
-    const float fDt = float(nNow - m_nPreviousTime) * 0.001f;
+    const float fDt = SecondsSince(m_nPreviousTime, nNow);
     m_nPreviousTime = nNow;
     m_Mesh.UpdateFrame();
     m_Text.Rebuild();
@@ -114,7 +116,7 @@ void CHeart::UpdateAt(uint32_t nNow, const D3DXMATRIX& billboard, CCupid& cupid)
         break;
     case kHeartQuote:
         m_vPosition.y += fDt * 1.6f;
-        if (nNow - m_nStateTime > kQuoteShownMs) m_fAlpha -= fDt * 0.6f;
+        if (MsSince(m_nStateTime, nNow) > kQuoteShownMs) m_fAlpha -= fDt * 0.6f;
         if (m_fAlpha < 0.0f) {
             m_nStateTime = nNow;
             m_fAlpha = 0.0f;
@@ -126,7 +128,7 @@ void CHeart::UpdateAt(uint32_t nNow, const D3DXMATRIX& billboard, CCupid& cupid)
         break;
     }
     D3DXMATRIX spin;
-    D3DXMatrixRotationY(&spin, float(nNow) * 0.002f);
+    D3DXMatrixRotationY(&spin, HeartSpinAngle(nNow));
     D3DXMatrixMultiply(&m_World, &spin, &m_Scale);
     m_World._41 = m_vPosition.x;
     m_World._42 = m_vPosition.y;

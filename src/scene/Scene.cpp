@@ -8,6 +8,7 @@
 #include "assets/Resources.h"
 #include "audio/SoundSystem.h"
 #include "host/Log.h"
+#include "host/SystemClock.h"
 #include "scene/CameraPlayback.h"
 #include "scene/Cordelune.h"
 #include "scene/SceneRandom.h"
@@ -272,7 +273,7 @@ void CScene::DrawFrameCrossFade(IDirect3DDevice9* pDevice, CCameraPath& current,
 
 void CScene::Update(CCameraPath& path) {
     const uint32_t nNow = timeGetTime();
-    const float fDt = float(nNow - m_nPreviousUpdate) * 0.001f;
+    const float fDt = SecondsSince(m_nPreviousUpdate, nNow);
     m_nPreviousUpdate = nNow;
     const D3DXMATRIX billboard = PathBillboard(path);
     if (m_Heart.IsLoaded()) m_Heart.Update(billboard, m_Cupid);

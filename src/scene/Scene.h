@@ -34,6 +34,11 @@ public:
     void Free();
 
     uint32_t CreateRenderTargets(IDirect3DDevice9* pDevice);
+    // What the scene holds in D3DPOOL_DEFAULT (the cross-fade targets, the
+    // saved back buffer, the quote's vertices) goes before a device reset and
+    // is made again after it, with the states set along with the targets.
+    void ReleaseDefaultPool();
+    void RestoreDefaultPool(IDirect3DDevice9* pDevice);
     void Composite(IDirect3DDevice9* pDevice);
     bool CanCrossFade() const;
     // Films with the loaded camera paths from now on, starting with path nFirst.
@@ -86,6 +91,8 @@ private:
     void DrawQuad(IDirect3DDevice9* pDevice);
     void ReleaseRenderTargets();
     void LogPresentedFrame(IDirect3DDevice9* pDevice, const CCameraPath* pCurrent);
+    uint32_t CreateTargetSurfaces(IDirect3DDevice9* pDevice);
+    void ReleaseTargetSurfaces();
 
     CEECore* m_pFramework = nullptr;
     bool m_bPathsLoaded = false;

@@ -77,6 +77,19 @@ void SetCompositeStages(IDirect3DDevice9* pDevice, DWORD nAlphaOp) {
 }  // namespace
 
 uint32_t CScene::CreateRenderTargets(IDirect3DDevice9* pDevice) {
+    if (CreateTargetSurfaces(pDevice)) return 1;
+    D3DVIEWPORT9 viewport{};
+    pDevice->GetViewport(&viewport);
+    SetQuadOffsets(viewport.Width, viewport.Height);
+    m_QuadFaces.m_nCount = 2;
+    Fill(m_QuadFaces, pDevice, kQuadIndices, sizeof kQuadIndices);
+    m_QuadVertices.m_nCount = 4;
+    Fill(m_QuadVertices, pDevice, g_aQuad, sizeof g_aQuad);
+    return 0;
+}
+
+// The frame's fixed states and the default-pool part of the cross-fade.
+uint32_t CScene::CreateTargetSurfaces(IDirect3DDevice9* pDevice) {
     pDevice->SetRenderState(D3DRS_FOGENABLE, FALSE);
     pDevice->SetRenderState(D3DRS_ZENABLE, TRUE);
     pDevice->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
@@ -102,12 +115,6 @@ uint32_t CScene::CreateRenderTargets(IDirect3DDevice9* pDevice) {
         if (FAILED(m_apTargetTexture[i]->GetSurfaceLevel(0, &m_apTargetSurface[i])))
             m_apTargetSurface[i] = nullptr;
     if (FAILED(pDevice->GetRenderTarget(0, &m_pBackBuffer))) m_pBackBuffer = nullptr;
-
-    SetQuadOffsets(viewport.Width, viewport.Height);
-    m_QuadFaces.m_nCount = 2;
-    Fill(m_QuadFaces, pDevice, kQuadIndices, sizeof kQuadIndices);
-    m_QuadVertices.m_nCount = 4;
-    Fill(m_QuadVertices, pDevice, g_aQuad, sizeof g_aQuad);
     return 0;
 }
 
@@ -145,12 +152,26 @@ void CScene::Composite(IDirect3DDevice9* pDevice) {
     pDevice->SetRenderState(D3DRS_ZENABLE, TRUE);
 }
 
-void CScene::ReleaseRenderTargets() {
+void CScene::ReleaseTargetSurfaces() {
     SafeRelease(m_apTargetTexture[0]);
     SafeRelease(m_apTargetTexture[1]);
     SafeRelease(m_pBackBuffer);
     SafeRelease(m_apTargetSurface[0]);
     SafeRelease(m_apTargetSurface[1]);
+}
+
+void CScene::ReleaseRenderTargets() {
+    ReleaseTargetSurfaces();
     m_QuadVertices.Release();
     m_QuadFaces.Release();
+}
+
+void CScene::ReleaseDefaultPool() {
+    ReleaseTargetSurfaces();
+    m_Heart.m_Text.ReleaseDeviceBuffer();
+}
+
+void CScene::RestoreDefaultPool(IDirect3DDevice9* pDevice) {
+    CreateTargetSurfaces(pDevice);
+    m_Heart.m_Text.RestoreDeviceBuffer(pDevice);
 }

@@ -4,6 +4,7 @@
 #include <mmsystem.h>
 
 #include "scene/Scene.h"
+#include "scene/ScenePhases.h"
 
 namespace {
 
@@ -16,12 +17,13 @@ void CScene::RenderSky(CCameraPath& path, IDirect3DDevice9* pDevice) {
     D3DXMatrixTranslation(&world, 0.0f, 1.4f, 0.0f);
     m_Sky.Draw(world, pDevice, true);
 
-    // The clouds' u coordinate follows absolute time, -0.014 a second.
+    // The clouds' u coordinate follows absolute time, -0.014 a second, at
+    // any uptime.
     pDevice->SetRenderState(D3DRS_ZENABLE, FALSE);
     pDevice->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT3);
     D3DXMATRIX scroll;
     D3DXMatrixIdentity(&scroll);
-    scroll._31 = -(float(timeGetTime()) * 0.000014f);
+    scroll._31 = CloudScrollOffset(timeGetTime());
     pDevice->SetTransform(D3DTS_TEXTURE0, AsD3D(scroll));
     D3DXMatrixTranslation(&world, 0.0f, -0.2f, 0.0f);
     m_Clouds[2].Draw(world, pDevice, true);

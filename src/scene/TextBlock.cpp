@@ -33,6 +33,13 @@ void CTextBlock::Release() {
     m_bLoaded = false;
 }
 
+void CTextBlock::RestoreDeviceBuffer(IDirect3DDevice9* pDevice) {
+    if (!m_bLoaded || m_VertexBuffer.m_pRenderBuffer) return;
+    if (m_VertexBuffer.CreateRenderBuffer(pDevice)) return;  // the block stays undrawn
+    m_Layout.MarkDirty();
+    Rebuild();
+}
+
 void CTextBlock::Rebuild() {
     if (!m_bLoaded || !m_Layout.IsDirty()) return;
     void* pData = nullptr;
@@ -42,7 +49,7 @@ void CTextBlock::Rebuild() {
 }
 
 void CTextBlock::Render(IDirect3DDevice9* pDevice, const D3DXMATRIX& matrix) {
-    if (!m_bLoaded) return;
+    if (!m_bLoaded || !m_VertexBuffer.m_pRenderBuffer) return;
     SetTintedVertexColorStages(pDevice);
     pDevice->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     pDevice->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);

@@ -30,6 +30,10 @@ public:
     static float Measure(const char* pszText) { return CTextLayout::Measure(pszText); }
     // Rewrites the vertices when the text changed.
     void Rebuild();
+    // The dynamic vertices live in D3DPOOL_DEFAULT: released before a device
+    // reset, made again and refilled after it.
+    void ReleaseDeviceBuffer() { m_VertexBuffer.Release(); }
+    void RestoreDeviceBuffer(IDirect3DDevice9* pDevice);
     // Draws the block with world = text turn x matrix.
     void Render(IDirect3DDevice9* pDevice, const D3DXMATRIX& matrix);
 

@@ -42,6 +42,8 @@ public:
     int32_t Rows() const { return m_nRows; }
     uint32_t CellCount() const { return uint32_t(m_nColumns) * uint32_t(m_nRows); }
     bool IsDirty() const { return m_bDirty != 0; }
+    // The next Rebuild writes every vertex again (new buffers after a reset).
+    void MarkDirty() { m_bDirty = 1; }
     char CharAt(int32_t nColumn, int32_t nRow) const;
     uint32_t ColorAt(int32_t nColumn, int32_t nRow) const;
     float RowOffset(int32_t nRow) const;

@@ -55,6 +55,41 @@ TEST(ModeList, RefreshRatesAreListedOnceKeepingTheLast) {
     EXPECT_EQ(modes[0].Format, R5);
     EXPECT_EQ(modes[1].Format, X8);
     EXPECT_EQ(modes[1].RefreshRate, 85u);
+    // The choice carries the rate as listed, for the full-screen device.
+    int32_t nSelected = 1;
+    SelectedMode out;
+    EE_Core_SelectModeFromList(modes, nSelected, out);
+    EXPECT_EQ(out.RefreshRate, 85u);
+}
+
+TEST(ModeList, ChosenModeResolvedOnTheDeviceAdapter) {
+    const std::vector<DisplayMode> adapter = {{800, 600, 60, X8}, {800, 600, 75, X8}, {1024, 768, 60, X8},
+                                              {1024, 768, 70, X8}, {800, 600, 60, R5}};
+    SelectedMode chosen;
+    chosen.Width = 800;
+    chosen.Height = 600;
+    chosen.Format = X8;
+    chosen.DepthFormat = kModeFormatD24S8;
+    chosen.RefreshRate = 75;
+    SelectedMode out;
+    ASSERT_TRUE(ResolveModeOnAdapter(adapter, chosen, out));
+    EXPECT_EQ(out.RefreshRate, 75u);
+    EXPECT_EQ(out.DepthFormat, kModeFormatD24S8);
+    // Listed from another adapter at a rate this one lacks: this one's last
+    // rate for the size and format.
+    chosen.Width = 1024;
+    chosen.Height = 768;
+    chosen.RefreshRate = 85;
+    ASSERT_TRUE(ResolveModeOnAdapter(adapter, chosen, out));
+    EXPECT_EQ(out.Width, 1024u);
+    EXPECT_EQ(out.RefreshRate, 70u);
+    chosen.Format = R5;
+    EXPECT_FALSE(ResolveModeOnAdapter(adapter, chosen, out)) << "no 1024 x 768 in 16 bits here";
+    chosen.Width = 1280;
+    chosen.Format = X8;
+    EXPECT_FALSE(ResolveModeOnAdapter(adapter, chosen, out)) << "no such size here";
+    EXPECT_FALSE(ResolveModeOnAdapter(adapter, SelectedMode(), out)) << "nothing was chosen";
+    EXPECT_FALSE(ResolveModeOnAdapter({}, chosen, out));
 }
 
 TEST(ModeList, NarrowModesNeverAppear) {

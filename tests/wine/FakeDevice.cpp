@@ -162,11 +162,13 @@ CFakeResource<TInterface>::CFakeResource(CFakeDevice* pDevice, CFakeStatePtr pSt
                                          DWORD dwUsage, D3DPOOL pool)
     : m_pDevice(pDevice), m_pState(std::move(pState)), m_type(type), m_dwUsage(dwUsage), m_pool(pool) {
     ++m_pState->m_nLiveResources;
+    if (m_pool == D3DPOOL_DEFAULT) ++m_pState->m_nLiveDefaultPool;
 }
 
 template <class TInterface>
 CFakeResource<TInterface>::~CFakeResource() {
     if (m_bCounted) --m_pState->m_nLiveResources;
+    if (m_pool == D3DPOOL_DEFAULT) --m_pState->m_nLiveDefaultPool;
 }
 
 template <class TInterface>
@@ -638,8 +640,23 @@ HRESULT CFakeDevice::Reset(D3DPRESENT_PARAMETERS* pp) {
     if (FAILED(hr)) return hr;
     if (!pp) return Leave(D3DERR_INVALIDCALL);
     if (m_hrCooperativeLevel == D3DERR_DEVICELOST) return Leave(D3DERR_DEVICELOST);
+    if (LiveDefaultPoolResources() > 0 || m_pBackBuffer->RefCount() > 1 || m_pDepthStencil->RefCount() > 1)
+        return Leave(D3DERR_INVALIDCALL);
     m_hrCooperativeLevel = D3D_OK;
     m_bInScene = false;
+    m_mapRenderStates.clear();
+    m_mapStageStates.clear();
+    m_mapSamplerStates.clear();
+    m_mapTransforms.clear();
+    m_mapTextures.clear();
+    m_mapStreams.clear();
+    m_pIndices = nullptr;
+    m_dwFVF = 0;
+    m_material = D3DMATERIAL9{};
+    std::fill(std::begin(m_apRenderTargets), std::end(m_apRenderTargets), nullptr);
+    m_apRenderTargets[0] = m_pBackBuffer;
+    m_pCurrentDepthStencil = m_pDepthStencil;
+    m_viewport = D3DVIEWPORT9{0, 0, m_pBackBuffer->Width(), m_pBackBuffer->Height(), 0.0f, 1.0f};
     return Leave(D3D_OK);
 }
 

@@ -60,6 +60,7 @@ public:
     };
     std::vector<CFailure> m_vFailures;
     int m_nLiveResources = 0;  // texture levels count with their texture
+    int m_nLiveDefaultPool = 0;  // D3DPOOL_DEFAULT objects, texture levels included
 };
 
 using CFakeStatePtr = std::shared_ptr<CFakeState>;
@@ -245,7 +246,11 @@ public:
     void FailCall(const std::string& sMethod, int nNth, HRESULT hr = D3DERR_OUTOFVIDEOMEMORY);
     // Every call of the method from the nth on fails.
     void FailCallsFrom(const std::string& sMethod, int nNth, HRESULT hr = D3DERR_OUTOFVIDEOMEMORY);
+    // Reset answers D3DERR_INVALIDCALL while default-pool resources or
+    // references to the back or depth buffer are held, as Windows does; a
+    // successful Reset returns every state to its default.
     void SetCooperativeLevel(HRESULT hr) { m_hrCooperativeLevel = hr; }
+    int LiveDefaultPoolResources() const { return m_pState->m_nLiveDefaultPool - m_nOwnResources; }
 
     DWORD RenderState(D3DRENDERSTATETYPE state) const;
     DWORD TextureStageState(DWORD nStage, D3DTEXTURESTAGESTATETYPE type) const;

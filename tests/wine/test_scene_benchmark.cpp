@@ -5,10 +5,14 @@
 // building meshes take of it. Frames: the scene's own CPU time per frame
 // (updates, uploads, draw submission) over an action path and its fade, with
 // the saver's 16 ms sleep between frames; CORDELUNE_SCENE_BENCH_SECONDS
-// (default 28) sets the running time.
+// (default 28) sets the running time. DeviceReset: from the frame that finds
+// the device waiting for its reset to the Present of the first frame drawn
+// after it (release, Reset, device states, new default-pool objects, one
+// scene frame), on the recording device.
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <mmsystem.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -20,6 +24,8 @@
 #include "ClassRender/D3DXTexture.h"
 #include "ClassRender/MediaEntry.h"
 #include "ClassRender/MeshModel.h"
+#include "FakeDirect3D.h"
+#include "host/CommandLine.h"
 #include "scene/Cordelune.h"
 #include "test_scene_rig.h"
 
@@ -136,4 +142,49 @@ TEST(SceneBenchmark, DISABLED_Frames) {
     fade.Print("during cross-fades");
     scene.Free();
     app.m_pDevice = nullptr;
+}
+
+TEST(SceneBenchmark, DISABLED_DeviceReset) {
+    CFakeDevice device;
+    CFakeDirect3D d3d(&device);
+    CCordelune app;
+    app.m_nRunMode = RUNMODE_TEST;
+    app.m_Settings.Music = 0;
+    app.m_Settings.SFX = 0;
+    app.m_Settings.ShowFPS = 1;
+    app.m_Settings.ShowTime = 1;
+    app.m_Settings.UseDesktopSettings = 1;
+    app.m_Video.pD3D = &d3d;
+    d3d.desktop = {1024, 768, 60, D3DFMT_X8R8G8B8};
+    ASSERT_EQ(app.EE_Core_CreateD3Device(nullptr), S_OK);
+    app.EE_Core_LoadOverlay(&device);
+    app.EE_Core_LoadScene(&device);
+    ASSERT_TRUE(app.m_Scene.HasCameraPaths());
+    app.m_Scene.m_Heart.OnHit();  // a quote to write again
+    FrameStats total, reset, frame, plain;
+    for (int i = 0; i < 30; ++i) {
+        const double tPlain = NowMs();
+        app.m_Scene.Frame(&device);
+        plain.samples.push_back(NowMs() - tPlain);
+        device.ClearCalls();
+        device.SetCooperativeLevel(D3DERR_DEVICENOTRESET);
+        const double t0 = NowMs();
+        const bool bDraws = app.EE_Core_PrepareDevice(timeGetTime());
+        const double t1 = NowMs();
+        if (bDraws) app.m_Scene.Frame(&device);
+        const double t2 = NowMs();
+        ASSERT_TRUE(bDraws);
+        ASSERT_EQ(device.CountCalls("Reset"), 1u);
+        ASSERT_EQ(device.CountCalls("Present"), 1u);
+        total.samples.push_back(t2 - t0);
+        reset.samples.push_back(t1 - t0);
+        frame.samples.push_back(t2 - t1);
+    }
+    total.Print("not reset to a frame");
+    reset.Print("  reset and recreation");
+    frame.Print("  the frame after it");
+    plain.Print("a frame without reset");
+    app.EE_Core_Shutdown();
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
 }
