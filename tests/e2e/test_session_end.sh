@@ -39,22 +39,6 @@ start_saver() {
 harness_reg_clear
 while read -r f; do [ -n "$f" ] && rm -f "$TEMP_DIR/$f"; done < <(bas_files)
 
-# --- the session ends while the saver runs --------------------------------------
-if start_saver "end of session"; then
-  harness_check "the library's copy is in %TEMP% while the saver runs ($(copy_files | tr '\n' ' '))" \
-    [ -n "$(copy_files)" ]
-  START=$(harness_now_ms)
-  timeout 60 "${HARNESS_NORAND[@]}" "$HARNESS_WINE" wineboot.exe -e >"$HARNESS_ARTIFACTS/wineboot.txt" 2>&1 </dev/null
-  if harness_wait_exit 10000 "$START"; then
-    harness_pass "the end of the session ends the saver (after $HARNESS_EXIT_MS ms, exit code $HARNESS_EXIT_CODE)"
-  else
-    harness_fail "the end of the session ends the saver"
-    harness_kill_saver
-  fi
-  LEFT=$(bas_files | tr '\n' ' ')
-  harness_check "no \"bas\" file is left after the end of the session (${LEFT:-none})" [ -z "$LEFT" ]
-fi
-
 # --- a killed run leaves its copy ------------------------------------------------
 KILLED=
 if start_saver "killed run"; then
@@ -84,6 +68,23 @@ if [ -n "$KILLED" ] && [ -f "$TEMP_DIR/$KILLED" ]; then
     harness_check "the next run leaves no copy of its own (${LEFT:-none})" [ -z "$LEFT" ]
   fi
   rm -f "$TEMP_DIR/basbeef.tmp" "$TEMP_DIR/basXXXX.tmp" "$TEMP_DIR/basic-copy.tmp"
+fi
+
+# --- the session ends while the saver runs --------------------------------------
+# Last: later saver runs under the same wine server find no display modes.
+if start_saver "end of session"; then
+  harness_check "the library's copy is in %TEMP% while the saver runs ($(copy_files | tr '\n' ' '))" \
+    [ -n "$(copy_files)" ]
+  START=$(harness_now_ms)
+  timeout 60 "${HARNESS_NORAND[@]}" "$HARNESS_WINE" wineboot.exe -e >"$HARNESS_ARTIFACTS/wineboot.txt" 2>&1 </dev/null
+  if harness_wait_exit 10000 "$START"; then
+    harness_pass "the end of the session ends the saver (after $HARNESS_EXIT_MS ms, exit code $HARNESS_EXIT_CODE)"
+  else
+    harness_fail "the end of the session ends the saver"
+    harness_kill_saver
+  fi
+  LEFT=$(bas_files | tr '\n' ' ')
+  harness_check "no \"bas\" file is left after the end of the session (${LEFT:-none})" [ -z "$LEFT" ]
 fi
 
 harness_finish
