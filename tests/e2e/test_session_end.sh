@@ -39,10 +39,27 @@ start_saver() {
 harness_reg_clear
 while read -r f; do [ -n "$f" ] && rm -f "$TEMP_DIR/$f"; done < <(bas_files)
 
+# --- the session ends while the saver runs --------------------------------------
+if start_saver "end of session"; then
+  harness_check "the library's copy is in %TEMP% while the saver runs ($(copy_files | tr '\n' ' '))" \
+    [ -n "$(copy_files)" ]
+  START=$(harness_now_ms)
+  timeout 60 "${HARNESS_NORAND[@]}" "$HARNESS_WINE" wineboot.exe -e >"$HARNESS_ARTIFACTS/wineboot.txt" 2>&1 </dev/null
+  if harness_wait_exit 10000 "$START"; then
+    harness_pass "the end of the session ends the saver (after $HARNESS_EXIT_MS ms, exit code $HARNESS_EXIT_CODE)"
+  else
+    harness_fail "the end of the session ends the saver"
+    harness_kill_saver
+  fi
+  LEFT=$(bas_files | tr '\n' ' ')
+  harness_check "no \"bas\" file is left after the end of the session (${LEFT:-none})" [ -z "$LEFT" ]
+fi
+
 # --- a killed run leaves its copy ------------------------------------------------
 KILLED=
+BEFORE=$(copy_files)
 if start_saver "killed run"; then
-  KILLED=$(copy_files | head -n1)
+  KILLED=$(copy_files | grep -vxF -e "${BEFORE:-/}" | head -n1)
   kill -KILL "$HARNESS_SAVER_PID" 2>/dev/null
   harness_wait_exit 10000 || harness_kill_saver
   harness_check "a run killed with kill -9 leaves its copy ($KILLED)" [ -f "$TEMP_DIR/$KILLED" ]
@@ -68,23 +85,6 @@ if [ -n "$KILLED" ] && [ -f "$TEMP_DIR/$KILLED" ]; then
     harness_check "the next run leaves no copy of its own (${LEFT:-none})" [ -z "$LEFT" ]
   fi
   rm -f "$TEMP_DIR/basbeef.tmp" "$TEMP_DIR/basXXXX.tmp" "$TEMP_DIR/basic-copy.tmp"
-fi
-
-# --- the session ends while the saver runs --------------------------------------
-# Last: later saver runs under the same wine server find no display modes.
-if start_saver "end of session"; then
-  harness_check "the library's copy is in %TEMP% while the saver runs ($(copy_files | tr '\n' ' '))" \
-    [ -n "$(copy_files)" ]
-  START=$(harness_now_ms)
-  timeout 60 "${HARNESS_NORAND[@]}" "$HARNESS_WINE" wineboot.exe -e >"$HARNESS_ARTIFACTS/wineboot.txt" 2>&1 </dev/null
-  if harness_wait_exit 10000 "$START"; then
-    harness_pass "the end of the session ends the saver (after $HARNESS_EXIT_MS ms, exit code $HARNESS_EXIT_CODE)"
-  else
-    harness_fail "the end of the session ends the saver"
-    harness_kill_saver
-  fi
-  LEFT=$(bas_files | tr '\n' ' ')
-  harness_check "no \"bas\" file is left after the end of the session (${LEFT:-none})" [ -z "$LEFT" ]
 fi
 
 harness_finish
