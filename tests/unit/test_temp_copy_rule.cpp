@@ -95,6 +95,9 @@ TEST(TempCopyRule, AnEmptyResourceClaimsNothing) {
     EXPECT_FALSE(IsLeftOverTempCopy("bas1A2B.tmp", "bas", 0, Reader(empty), nullptr, 0));
     const uint8_t one = 0;
     EXPECT_FALSE(IsLeftOverTempCopy("bas1A2B.tmp", "bas", 0, Reader(empty), &one, 0));
+    // A fresh copy of a missing resource does hold what the resource holds.
+    EXPECT_TRUE(FileHoldsResource(0, Reader(empty), nullptr, 0));
+    EXPECT_FALSE(FileHoldsResource(1, Reader(std::vector<uint8_t>(1)), nullptr, 0));
 }
 
 }  // namespace
