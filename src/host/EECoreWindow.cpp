@@ -112,7 +112,10 @@ void CEECore::EE_Core_EnumMonitors() {
     const std::vector<NamedMonitor> monitors = DesktopMonitors(api);
     std::vector<ListedAdapter> listed;
     std::vector<AdapterReport> reports;
-    for (DWORD nDevice = 0;; ++nDevice) {
+    // Far more adapters than any machine has: a bound on a driver that never
+    // says "no more".
+    constexpr DWORD kMaxListedAdapters = 64;
+    for (DWORD nDevice = 0; nDevice < kMaxListedAdapters; ++nDevice) {
         ListedAdapter entry;
         std::memset(&entry.adapter, 0, sizeof entry.adapter);
         entry.adapter.cb = sizeof entry.adapter;
