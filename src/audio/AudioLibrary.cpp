@@ -1,6 +1,6 @@
 #include "audio/AudioLibrary.h"
 
-#include "assets/Resources.h"
+#include "assets/TempCopies.h"
 
 const char* const kAudioLibraryEntryNames[kAudioLibraryEntryCount] = {
     "BASS_SetConfig", "BASS_GetConfig", "BASS_GetVersion", "BASS_GetDeviceDescription",
@@ -77,10 +77,15 @@ BassEntryPoints& BoundAudioLibrary() { return g_EntryPoints; }
 
 bool IsAudioLibraryLoaded() { return g_Library.hModule != nullptr; }
 
-bool BindAudioLibraryFile(const std::string& szPath) {
+namespace {
+
+// Loads the module from szPath and binds it. pHold, when given, holds the
+// file until LoadLibraryA has returned.
+bool LoadAndBind(const std::string& szPath, HeldTempCopy* pHold) {
     g_Library.szPath = szPath;
     g_EntryPoints = BassEntryPoints();
     g_Library.hModule = szPath.empty() ? nullptr : LoadLibraryA(szPath.c_str());
+    if (pHold) ReleaseTempCopy(*pHold);
     if (!g_Library.hModule) {
         // Nothing to bind: the file (empty when the resource is missing) is
         // of no further use.
@@ -92,9 +97,17 @@ bool BindAudioLibraryFile(const std::string& szPath) {
     return true;
 }
 
+}  // namespace
+
+bool BindAudioLibraryFile(const std::string& szPath) { return LoadAndBind(szPath, nullptr); }
+
 void LoadAudioLibrary() {
     if (IsAudioLibraryLoaded()) return;
-    BindAudioLibraryFile(WriteResourceToTempFile(kAudioLibraryResource, "bas"));
+    // Copies of earlier runs that were killed, or whose file a scanner held
+    // when they tried to delete it.
+    RemoveLeftOverTempCopies(kAudioLibraryResource, "bas");
+    HeldTempCopy copy = WriteHeldTempCopy(kAudioLibraryResource, "bas");
+    LoadAndBind(copy.strPath, &copy);
 }
 
 void UnloadAudioLibrary() {

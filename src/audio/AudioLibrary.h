@@ -39,8 +39,10 @@ struct BassEntryPoints {
 // The process-wide table. All null while no library is bound.
 BassEntryPoints& BoundAudioLibrary();
 
-// Writes the library to a temporary file, loads and binds it. Does nothing
-// when a library is already bound: it is bound at most once per run.
+// Removes the copies earlier runs left behind, writes the library to a
+// temporary file that is held (nobody can swap it) until it is loaded, and
+// binds it. Does nothing when a library is already bound: it is bound at
+// most once per run.
 void LoadAudioLibrary();
 
 // Frees the module, then deletes its temporary file, and clears the table.

@@ -90,13 +90,20 @@ void CEECore::EE_Core_Reset() {
 }
 
 // The preview's first phase: about half a second of messages for the preview
-// window only, ended by timer 1.
+// window only, ended by timer 1. It sleeps until a message comes, and wakes
+// now and then to end the preview if its window or the parent has gone: a
+// wait for messages of a destroyed window would never end.
 static void RunPreviewFirstPhase(CEECore& core) {
+    constexpr DWORD kWatchMs = 100;
     core.m_bPreviewWait = 1;
     PostMessageA(core.m_hWnd, WM_USER, 0, 0);
     MSG msg;
-    while (core.m_bPreviewWait == 1) {
-        if (GetMessageA(&msg, core.m_hWnd, 0, 0) <= 0) {
+    while (core.m_bPreviewWait == 1 && core.EE_Core_WatchPreview()) {
+        if (!PeekMessageA(&msg, core.m_hWnd, 0, 0, PM_REMOVE)) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, kWatchMs, QS_ALLINPUT);
+            continue;
+        }
+        if (msg.message == WM_QUIT) {
             PostQuitMessage(0);
             break;
         }
@@ -199,6 +206,7 @@ HRESULT CEECore::EE_Core_Run() {
             DispatchMessageA(&msg);
         } else {
             if (m_nRunMode != RUNMODE_PREVIEW && m_pDevice) EE_Core_Frame();
+            if (m_nRunMode == RUNMODE_PREVIEW) EE_Core_WatchPreview();
             Sleep(2);
         }
     }

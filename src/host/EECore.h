@@ -31,6 +31,7 @@ struct MonitorEntry {
     int32_t nLeft, nTop, nRight, nBottom;
     int32_t nAdapterIndex;
     HWND hWnd;
+    int32_t bPrimary;  // the primary display, whose window receives the device
 };
 
 // The Direct3D object, the full-screen modes and the mode the saver runs in.
@@ -93,6 +94,9 @@ public:
     // Window and input.
     void EE_Core_EnumMonitors();
     HRESULT EE_Core_CreateWindow();
+    // Mode 1: false, after ending the run, once the preview window or its
+    // parent is gone.
+    bool EE_Core_WatchPreview();
     LRESULT EE_Core_HandleMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 
     // Direct3D.

@@ -30,6 +30,9 @@ int CEECore::EE_Core_RunMode(HINSTANCE) {
     case RUNMODE_PREVIEW:
     case RUNMODE_SAVER:
     case RUNMODE_TEST:
+        // A preview whose window could not be made (no such parent, or one
+        // already destroyed) or is gone already has nothing left to show.
+        if (!EE_Core_WatchPreview()) break;
         EE_Core_ReadSettings(m_Settings);
         SettingsRead();
         EE_Core_SelectMode();

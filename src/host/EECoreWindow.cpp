@@ -3,10 +3,12 @@
 #include <mmsystem.h>
 
 #include <cstring>
+#include <vector>
 
 #include "host/CommandLine.h"
 #include "host/EECore.h"
 #include "host/Log.h"
+#include "host/MonitorLayout.h"
 #include "host/MouseRule.h"
 #include "host/MultiMonitor.h"
 
@@ -21,19 +23,63 @@ LRESULT CALLBACK SaverWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lPa
     return g_pEECore->EE_Core_HandleMessage(hWnd, uMsg, wParam, lParam);
 }
 
-void FillMonitorRect(MonitorEntry& entry, const DISPLAY_DEVICEA& adapter) {
+// One adapter of EnumDisplayDevicesA with its first monitor's description
+// and the monitor that shows its desktop (null when none was found).
+struct ListedAdapter {
+    DISPLAY_DEVICEA adapter;
+    DISPLAY_DEVICEA monitor;
+    HMONITOR hMonitor = nullptr;
+};
+
+struct NamedMonitor {
+    HMONITOR hMonitor;
+    MONITORINFOEXA info;
+};
+
+BOOL CALLBACK CollectMonitor(HMONITOR hMonitor, HDC, LPRECT, LPARAM lParam) {
+    NamedMonitor named;
+    named.hMonitor = hMonitor;
+    std::memset(&named.info, 0, sizeof named.info);
+    named.info.cbSize = sizeof named.info;
+    if (GetMultiMonitorApi().pGetMonitorInfoA(hMonitor, &named.info))
+        reinterpret_cast<std::vector<NamedMonitor>*>(lParam)->push_back(named);
+    return TRUE;
+}
+
+// The desktop's monitors with their device names; their rectangles are in
+// the coordinates this process creates windows in, also on scaled displays.
+std::vector<NamedMonitor> DesktopMonitors(const MultiMonitorApi& api) {
+    std::vector<NamedMonitor> monitors;
+    if (api.pEnumDisplayMonitors && api.pGetMonitorInfoA)
+        api.pEnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&monitors));
+    return monitors;
+}
+
+AdapterReport ReportAdapter(ListedAdapter& listed, const std::vector<NamedMonitor>& monitors) {
+    AdapterReport report;
+    report.nStateFlags = listed.adapter.StateFlags;
+    if (!(report.nStateFlags & DISPLAY_DEVICE_ATTACHED_TO_DESKTOP)) return report;
     DEVMODEA mode;
     std::memset(&mode, 0, sizeof mode);
     mode.dmSize = sizeof mode;
-    EnumDisplaySettingsA(adapter.DeviceName, ENUM_CURRENT_SETTINGS, &mode);
-    if (!(adapter.StateFlags & DISPLAY_DEVICE_PRIMARY_DEVICE)) {
-        entry.nLeft = mode.dmPosition.x;
-        entry.nTop = mode.dmPosition.y;
+    if (EnumDisplaySettingsA(listed.adapter.DeviceName, ENUM_CURRENT_SETTINGS, &mode)) {
+        report.nModeX = mode.dmPosition.x;
+        report.nModeY = mode.dmPosition.y;
+        report.nModeWidth = mode.dmPelsWidth;
+        report.nModeHeight = mode.dmPelsHeight;
     }
-    entry.nRight = entry.nLeft + int32_t(mode.dmPelsWidth);
-    entry.nBottom = entry.nTop + int32_t(mode.dmPelsHeight);
-    const RECT rc = {entry.nLeft, entry.nTop, entry.nRight, entry.nBottom};
-    entry.hMonitor = GetMultiMonitorApi().pMonitorFromRect(&rc, MONITOR_DEFAULTTONULL);
+    for (const NamedMonitor& named : monitors)
+        if (!lstrcmpiA(named.info.szDevice, listed.adapter.DeviceName)) {
+            const RECT& rc = named.info.rcMonitor;
+            report.bHasMonitorRect = true;
+            report.monitorRect.nLeft = rc.left;
+            report.monitorRect.nTop = rc.top;
+            report.monitorRect.nRight = rc.right;
+            report.monitorRect.nBottom = rc.bottom;
+            listed.hMonitor = named.hMonitor;
+            break;
+        }
+    return report;
 }
 
 void HidePointer() { SetCursor(nullptr); }
@@ -63,24 +109,44 @@ bool IsExitSysCommand(WPARAM wParam) {
 
 void CEECore::EE_Core_EnumMonitors() {
     const MultiMonitorApi& api = GetMultiMonitorApi();
+    const std::vector<NamedMonitor> monitors = DesktopMonitors(api);
+    std::vector<ListedAdapter> listed;
+    std::vector<AdapterReport> reports;
+    // Far more adapters than any machine has: a bound on a driver that never
+    // says "no more".
+    constexpr DWORD kMaxListedAdapters = 64;
+    for (DWORD nDevice = 0; nDevice < kMaxListedAdapters; ++nDevice) {
+        ListedAdapter entry;
+        std::memset(&entry.adapter, 0, sizeof entry.adapter);
+        entry.adapter.cb = sizeof entry.adapter;
+        if (!api.pEnumDisplayDevicesA(nullptr, nDevice, &entry.adapter, 0)) break;
+        std::memset(&entry.monitor, 0, sizeof entry.monitor);
+        entry.monitor.cb = sizeof entry.monitor;
+        if (!(entry.adapter.StateFlags & DISPLAY_DEVICE_MIRRORING_DRIVER))
+            api.pEnumDisplayDevicesA(entry.adapter.DeviceName, 0, &entry.monitor, 0);
+        reports.push_back(ReportAdapter(entry, monitors));
+        listed.push_back(entry);
+    }
+    const std::vector<MonitorSlot> table = BuildMonitorTable(reports);
     m_nMonitorCount = 0;
-    for (DWORD nDevice = 0; m_nMonitorCount < kMaxMonitors; ++nDevice) {
-        DISPLAY_DEVICEA adapter;
-        std::memset(&adapter, 0, sizeof adapter);
-        adapter.cb = sizeof adapter;
-        if (!api.pEnumDisplayDevicesA(nullptr, nDevice, &adapter, 0)) break;
-        if (adapter.StateFlags & DISPLAY_DEVICE_MIRRORING_DRIVER) continue;
-        DISPLAY_DEVICEA monitor;
-        std::memset(&monitor, 0, sizeof monitor);
-        monitor.cb = sizeof monitor;
-        api.pEnumDisplayDevicesA(adapter.DeviceName, 0, &monitor, 0);
-        MonitorEntry& entry = m_aMonitors[m_nMonitorCount];
+    for (const MonitorSlot& slot : table) {
+        const ListedAdapter& source = listed[slot.nAdapter];
+        MonitorEntry& entry = m_aMonitors[m_nMonitorCount++];
         std::memset(&entry, 0, sizeof entry);
-        lstrcpynA(entry.szAdapter, adapter.DeviceString, sizeof entry.szAdapter);
-        lstrcpynA(entry.szMonitor, monitor.DeviceString, sizeof entry.szMonitor);
+        lstrcpynA(entry.szAdapter, source.adapter.DeviceString, sizeof entry.szAdapter);
+        lstrcpynA(entry.szMonitor, source.monitor.DeviceString, sizeof entry.szMonitor);
         entry.nAdapterIndex = -1;
-        if (adapter.StateFlags & DISPLAY_DEVICE_ATTACHED_TO_DESKTOP) FillMonitorRect(entry, adapter);
-        ++m_nMonitorCount;
+        if (!slot.bAttached) continue;
+        entry.nLeft = slot.rect.nLeft;
+        entry.nTop = slot.rect.nTop;
+        entry.nRight = slot.rect.nRight;
+        entry.nBottom = slot.rect.nBottom;
+        entry.bPrimary = slot.bPrimary ? 1 : 0;
+        entry.hMonitor = source.hMonitor;
+        if (!entry.hMonitor) {
+            const RECT rc = {entry.nLeft, entry.nTop, entry.nRight, entry.nBottom};
+            entry.hMonitor = api.pMonitorFromRect(&rc, MONITOR_DEFAULTTONULL);
+        }
     }
 }
 
@@ -106,9 +172,14 @@ HRESULT CEECore::EE_Core_CreateWindow() {
                                  m_hInstance, nullptr);
     } else if (m_nRunMode == RUNMODE_SAVER) {
         m_hWnd = nullptr;
-        for (int32_t i = 0; i < m_nMonitorCount; ++i) {
+        std::vector<MonitorSlot> table(static_cast<size_t>(m_nMonitorCount));
+        for (size_t i = 0; i < table.size(); ++i) {
+            table[i].bAttached = m_aMonitors[i].hMonitor != nullptr;
+            table[i].bPrimary = m_aMonitors[i].bPrimary != 0;
+        }
+        // The primary's window first: it becomes m_hWnd and owns the others.
+        for (size_t i : MonitorWindowOrder(table)) {
             MonitorEntry& entry = m_aMonitors[i];
-            if (!entry.hMonitor) continue;
             entry.hWnd = CreateWindowExA(WS_EX_TOPMOST, m_szWindowClass, m_szWindowTitle,
                                          WS_POPUP | WS_VISIBLE, entry.nLeft, entry.nTop,
                                          entry.nRight - entry.nLeft, entry.nBottom - entry.nTop,
@@ -200,6 +271,13 @@ LRESULT CEECore::EE_Core_HandleMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPAR
     case WM_POWERBROADCAST:
         if (wParam == PBT_APMSUSPEND && !m_pVerifyPassword) EE_Core_RequestExit();
         break;
+    case WM_QUERYENDSESSION:
+        return TRUE;  // a saver never holds up a logoff or shutdown
+    case WM_ENDSESSION:
+        // Windows may end the process as soon as this returns: release
+        // everything now, so the audio library's copy does not stay behind.
+        if (wParam) EE_Core_Shutdown();
+        return 0;
     case WM_USER:
         SetTimer(hWnd, kPreviewTimer, 500, nullptr);
         break;
@@ -207,6 +285,17 @@ LRESULT CEECore::EE_Core_HandleMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPAR
         break;
     }
     return EE_Core_WndProc(hWnd, uMsg, wParam, lParam);
+}
+
+// The Display Properties page destroys the preview's parent at any moment,
+// and a page that ends or crashes may take the parent away without our window
+// hearing of it: the preview ends as soon as either window is gone.
+bool CEECore::EE_Core_WatchPreview() {
+    if (m_nRunMode != RUNMODE_PREVIEW) return true;
+    if (!m_bShutDown && m_hWnd && IsWindow(m_hWnd) && IsWindow(m_hParentWnd)) return true;
+    if (m_hWnd && IsWindow(m_hWnd)) DestroyWindow(m_hWnd);  // its WM_DESTROY runs the shutdown
+    EE_Core_Shutdown();
+    return false;
 }
 
 void CEECore::EE_Core_RequestExit() {

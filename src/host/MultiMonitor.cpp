@@ -41,6 +41,8 @@ const MultiMonitorApi& GetMultiMonitorApi() {
         MultiMonitorApi api;
         api.pEnumDisplayDevicesA = Resolve(hUser, "EnumDisplayDevicesA", &StandInEnumDisplayDevices);
         api.pMonitorFromRect = Resolve(hUser, "MonitorFromRect", &StandInMonitorFromRect);
+        api.pEnumDisplayMonitors = Resolve<decltype(api.pEnumDisplayMonitors)>(hUser, "EnumDisplayMonitors", nullptr);
+        api.pGetMonitorInfoA = Resolve<decltype(api.pGetMonitorInfoA)>(hUser, "GetMonitorInfoA", nullptr);
         return api;
     }();
     return s_api;

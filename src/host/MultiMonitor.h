@@ -6,6 +6,9 @@
 struct MultiMonitorApi {
     BOOL(WINAPI* pEnumDisplayDevicesA)(LPCSTR, DWORD, PDISPLAY_DEVICEA, DWORD);
     HMONITOR(WINAPI* pMonitorFromRect)(LPCRECT, DWORD);
+    // No stand-in: null where the platform lacks them.
+    BOOL(WINAPI* pEnumDisplayMonitors)(HDC, LPCRECT, MONITORENUMPROC, LPARAM);
+    BOOL(WINAPI* pGetMonitorInfoA)(HMONITOR, LPMONITORINFO);
 };
 
 const MultiMonitorApi& GetMultiMonitorApi();

@@ -8,8 +8,9 @@
 // The one application object; constructed before WinMain runs.
 static CCordelune g_Cordelune;
 
+// The close box and Escape arrive as IDCANCEL and close it as OK does.
 static INT_PTR CALLBACK NoDirectXDialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM) {
-    if (uMsg == WM_COMMAND && LOWORD(wParam) == IDOK) {
+    if (uMsg == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
         EndDialog(hDlg, IDOK);
         return TRUE;
     }

@@ -11,12 +11,25 @@
 #include "settings/RegistryEncoding.h"
 #include "settings/SettingsStore.h"
 
+// Constant-initialised (no constructor runs), so it is ready before any
+// static object is constructed.
 SaverSettings g_DefaultSettings;
 
 namespace {
 
-DefaultsTable g_DefaultsTable;
-std::string g_WebSiteAddress;
+// The parsed defaults file and its web-site address. The application object,
+// a static object of another file, fills them while it is constructed; as
+// function-local statics they are constructed at that first use and no later
+// static initialisation can reset them, whatever the link order.
+struct DefaultsStore {
+    DefaultsTable table;
+    std::string strWebSite;
+};
+
+DefaultsStore& Defaults() {
+    static DefaultsStore s_store;
+    return s_store;
+}
 
 void ShowDefaultsMessage(const char* pszText, const char* pszCaption) {
     MessageBoxA(nullptr, pszText, pszCaption, MB_OK);
@@ -45,14 +58,15 @@ void ReadUserLine(HKEY hKey, const char* pszName, char (&line)[64]) {
 
 }  // namespace
 
-const std::string& EE_Core_WebSiteAddress() { return g_WebSiteAddress; }
+const std::string& EE_Core_WebSiteAddress() { return Defaults().strWebSite; }
 
 void CEECore::EE_Core_LoadDefaults() {
     const ResourceBlob blob = LoadDataResource("CustomData", IDR_DEFAULTS);
-    g_DefaultsTable = DefaultsTable();
-    ParseDefaultsFile(blob.pData, blob.nSize, g_DefaultsTable, ShowDefaultsMessage);
-    g_WebSiteAddress = WebSiteAddress(g_DefaultsTable, ShowDefaultsMessage);
-    FillDefaultsRecord(g_DefaultsTable, g_DefaultSettings, ShowDefaultsMessage);
+    DefaultsStore& store = Defaults();
+    store.table = DefaultsTable();
+    ParseDefaultsFile(blob.pData, blob.nSize, store.table, ShowDefaultsMessage);
+    store.strWebSite = WebSiteAddress(store.table, ShowDefaultsMessage);
+    FillDefaultsRecord(store.table, g_DefaultSettings, ShowDefaultsMessage);
 }
 
 LONG CEECore::EE_Core_ReadSettings(SaverSettings& settings) {

@@ -1,6 +1,7 @@
 // The About box and the web-site link of the configuration dialog.
 #include "ui/ConfigDialog.h"
 
+#include <objbase.h>
 #include <shellapi.h>
 
 #include "host/EECore.h"
@@ -47,6 +48,10 @@ INT_PTR EE_Core_ShowAbout() {
 }
 
 void EE_Core_VisitWebSite(HWND hDlg) {
+    // Shell execution may hand the address to COM objects (protocol handlers,
+    // shell extensions), so the thread needs COM, apartment-threaded.
+    const HRESULT hrCom = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     // The result is not examined: a failed open leaves the dialog as it was.
     ShellExecuteA(hDlg, "open", EE_Core_WebSiteAddress().c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    if (SUCCEEDED(hrCom)) CoUninitialize();
 }

@@ -350,6 +350,9 @@ INT_PTR CEECore::EE_Core_ShowConfigDialog() {
     // The trackbar's class lives in the common controls.
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&icc);
+    // A number that names no window (stale or mistyped) would keep the dialog
+    // from appearing at all: it then has no owner, as with no number.
+    if (m_hParentWnd && !IsWindow(m_hParentWnd)) m_hParentWnd = nullptr;
     return DialogBoxParamA(m_hInstance, MAKEINTRESOURCEA(IDD_CONFIG), m_hParentWnd,
                            EE_Core_ConfigDialogProc, 0);
 }

@@ -2,17 +2,21 @@
 # and by scripts/demo.
 #
 # It owns a private Xvfb display (a free number, 1024x768x24 with GLX, white
-# root window), a wine prefix (initialised once and reused, ".cordelune-ready"
-# marker shared with scripts/wine-run), an optional PulseAudio daemon with a
-# null sink, a wine server of its own when none serves the prefix yet, and
-# every process it starts. harness_stop ends them by process id; harness_start installs it as
+# root window) or, for several monitors (HARNESS_MONITORS), a private Xorg with
+# the dummy driver, a wine prefix (initialised once and reused,
+# ".cordelune-ready" marker shared with scripts/wine-run), an optional
+# PulseAudio daemon with a null sink, a wine server of its own when none
+# serves the prefix yet, and every process it starts. harness_stop ends them
+# by process id; harness_start installs it as
 # the EXIT trap, and a watchdog does the same if the test itself is killed.
 #
 # Start and stop
 #   harness_begin                    a test's start: saver, helper and prefix of
 #                                    the CTest tree (CORDELUNE_SAVER and
 #                                    CORDELUNE_TESTHOST override the programs)
-#   harness_start PREFIX ARCH        display + prefix (+ pulse if HARNESS_PULSE=1)
+#   harness_start PREFIX ARCH        display + prefix (+ pulse if HARNESS_PULSE=1);
+#                                    HARNESS_MONITORS="WxH+X+Y[*] ..." (X screen
+#                                    places, * the primary) makes several monitors
 #   harness_wine_prefix PREFIX ARCH  only the Wine environment and the prefix
 #   harness_pulse_start, harness_record_start WAV, harness_record_stop
 #   harness_stop
@@ -49,6 +53,7 @@
 
 HARNESS_SOURCE_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 HARNESS_SCREEN=${HARNESS_SCREEN:-1024x768x24}
+HARNESS_MONITORS=${HARNESS_MONITORS:-}
 HARNESS_REG_KEY='HKCU\Software\Brightvane\Cordelune 3D Screensaver'
 HARNESS_TMP=
 HARNESS_ARTIFACTS=
@@ -221,6 +226,66 @@ _harness_start_xvfb() {
   harness_note "Xvfb $HARNESS_SCREEN on $DISPLAY (pid $HARNESS_XVFB_PID)"
 }
 
+# Xvfb shows one monitor only (with Xinerama Wine sees both heads at 0,0), so
+# several monitors come from Xorg's dummy driver, whose outputs DUMMY0..15 are
+# placed with RandR. Xorg runs on a seat of its own: it needs no terminal.
+_harness_start_xorg_dummy() {
+  local fdfile=$HARNESS_TMP/display conf=$HARNESS_TMP/xorg.conf i
+  mkdir -p "$HARNESS_TMP/xorg.conf.d"
+  cat >"$conf" <<'XCONF'
+Section "ServerFlags"
+  Option "AutoAddDevices" "false"
+EndSection
+Section "Device"
+  Identifier "dummy"
+  Driver "dummy"
+  VideoRam 256000
+EndSection
+Section "Monitor"
+  Identifier "monitor"
+  HorizSync 5.0-1000.0
+  VertRefresh 5.0-200.0
+EndSection
+Section "Screen"
+  Identifier "screen"
+  Device "dummy"
+  Monitor "monitor"
+  DefaultDepth 24
+  SubSection "Display"
+    Depth 24
+    Virtual 4096 4096
+  EndSubSection
+EndSection
+XCONF
+  Xorg -displayfd 3 -config "$conf" -configdir "$HARNESS_TMP/xorg.conf.d" -logfile "$HARNESS_TMP/xorg.log" \
+    -noreset -nolisten tcp -seat "cordelune-$$" 3>"$fdfile" >"$HARNESS_TMP/xorg.txt" 2>&1 </dev/null &
+  HARNESS_XVFB_PID=$!
+  _harness_track "$HARNESS_XVFB_PID"
+  for i in $(seq 1 200); do
+    [ -s "$fdfile" ] && grep -q '^[0-9]' "$fdfile" && break
+    harness_alive "$HARNESS_XVFB_PID" || break
+    sleep 0.05
+  done
+  [ -s "$fdfile" ] || { harness_note "Xorg did not start: $(tail -n3 "$HARNESS_TMP/xorg.txt")"; return 1; }
+  export DISPLAY=:$(head -n1 "$fdfile" | tr -dc 0-9)
+  _harness_place_monitors || return 1
+  harness_note "Xorg dummy on $DISPLAY (pid $HARNESS_XVFB_PID): $(xrandr --listactivemonitors | tail -n +2 | tr -s ' ' | tr '\n' ';')"
+}
+
+# Gives output DUMMYi the i-th place of HARNESS_MONITORS.
+_harness_place_monitors() {
+  local i=0 place size pos args=()
+  for place in $HARNESS_MONITORS; do
+    size=${place%%+*} pos=${place#*+}
+    pos=${pos%\*}
+    xrandr --addmode "DUMMY$i" "$size" 2>/dev/null || true
+    args+=(--output "DUMMY$i" --mode "$size" --pos "${pos/+/x}")
+    [[ $place == *\* ]] && args+=(--primary)
+    i=$((i + 1))
+  done
+  xrandr "${args[@]}" || { harness_note "xrandr could not place the monitors: ${args[*]}"; return 1; }
+}
+
 # PulseAudio with one null sink "cap" (its monitor is "cap.monitor"), private
 # to this harness; Wine and pactl reach it through PULSE_SERVER.
 harness_pulse_start() {
@@ -273,7 +338,7 @@ harness_start() {
   HARNESS_WATCHDOG_PID=$!
   harness_wine_prefix "$prefix" "$arch" || return 1
   _harness_pick_loader
-  _harness_start_xvfb || return 1
+  if [ -n "$HARNESS_MONITORS" ]; then _harness_start_xorg_dummy || return 1; else _harness_start_xvfb || return 1; fi
   if [ "${HARNESS_PULSE:-0}" = 1 ]; then harness_pulse_start || return 1; fi
   _harness_start_wineserver
   return 0

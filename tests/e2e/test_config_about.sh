@@ -2,7 +2,8 @@
 # The About box behind "About...": the seven lines of the About text, the
 # localized title and button, the configuration dialog still enabled behind
 # it; Return closes it with 1 and Escape with 2. "Visit..." opens the web-site
-# address of the defaults file and leaves the dialog open.
+# address of the defaults file, with COM initialised apartment-threaded around
+# the shell call, and leaves the dialog open.
 set -u
 source "$(dirname "$0")/harness.sh"
 source "$(dirname "$0")/test_config_common.bash"
@@ -25,9 +26,33 @@ restore_handler() {
     harness_wine reg add "$HANDLER_KEY" /ve /t REG_SZ /f /d "$HANDLER_SAVED" >/dev/null 2>&1 </dev/null
   fi
 }
-trap 'restore_handler; harness_stop' EXIT
+# Wine's relay trace of the saver, limited to COM's set-up and the shell
+# call by the prefix's RelayInclude (removed again at the end).
+RELAY_KEY='HKCU\Software\Wine\Debug'
+RELAY_FUNCS='ole32.CoInitializeEx;ole32.CoInitialize;ole32.CoUninitialize;combase.CoInitializeEx;combase.CoUninitialize;shell32.ShellExecuteA'
+trap 'restore_handler; harness_wine reg delete "$RELAY_KEY" /v RelayInclude /f >/dev/null 2>&1 </dev/null; harness_stop' EXIT
 harness_wine reg add "$HANDLER_KEY" /ve /t REG_SZ /f \
   /d "\"$(harness_winpath "$DLGPROBE")\" record \"$(harness_winpath "$VISITED")\" \"%1\"" >/dev/null 2>&1 </dev/null
+harness_wine reg add "$RELAY_KEY" /v RelayInclude /t REG_SZ /f /d "$RELAY_FUNCS" >/dev/null 2>&1 </dev/null
+
+# visit_calls: the traced calls of the saver's thread that called ShellExecuteA,
+# one "Call|Ret NAME RETURN-ADDRESS ARGS" a line, in order.
+visit_calls() {
+  local file tid
+  file=$(harness_trace_file)
+  tid=$(tr -d '\r' <"$file" | grep -m1 -o '^[0-9a-f]*:Call shell32\.ShellExecuteA(' | cut -d: -f1)
+  [ -n "$tid" ] || return 0
+  tr -d '\r' <"$file" | grep -E "^$tid:(Call|Ret) +(ole32|combase|shell32)\." |
+    sed -E 's/^[0-9a-f]+:(Call|Ret) +[a-z0-9]+\.([A-Za-z]+)\(([^)]*)\).* ret=([0-9a-f]+)$/\1 \2 \4 \3/'
+}
+
+# from_saver RETURN-ADDRESS: the call comes from the saver's own code (the
+# image that calls ShellExecuteA, a few megabytes), not from a library.
+from_saver() {
+  [ -n "${SHELL_RET:-}" ] && [ -n "$1" ] || return 1
+  local d=$(( 0x$1 - 0x$SHELL_RET ))
+  [ "${d#-}" -lt $((16 << 20)) ]
+}
 
 # open_about: clicks "About..." and waits for the box (LIST is its report).
 open_about() {
@@ -53,7 +78,9 @@ close_about() {
 }
 
 harness_reg_clear
+HARNESS_ENV=(WINEDEBUG=+relay)
 start_config || harness_finish
+HARNESS_ENV=()
 open_about || harness_finish
 harness_screenshot about.png
 echo "$LIST" >"$HARNESS_ARTIFACTS/about.txt"
@@ -91,6 +118,21 @@ harness_check "the configuration dialog is still open" dialog_open "$CONFIG_TITL
 probe click "$CONFIG_TITLE" 1061 >/dev/null
 harness_wait_file "$VISITED" . 15000
 expect_eq "Visit... opens the web-site address" "$(tr -d '\r' <"$VISITED" 2>/dev/null)" "$SITE"
+CALLS=$(visit_calls)
+echo "$CALLS" >"$HARNESS_ARTIFACTS/visit-calls.txt"
+SHELL_RET=$(awk '$1 == "Call" && $2 == "ShellExecuteA" { print $3; exit }' <<<"$CALLS")
+INIT= FLAGS= UNINIT=
+while read -r kind name ret args; do
+  [ "$kind $name" = "Call ShellExecuteA" ] && break
+  if [ "$kind $name" = "Call CoInitializeEx" ] && from_saver "$ret"; then INIT=$ret FLAGS=${args##*,}; fi
+done <<<"$CALLS"
+# The first call on the thread after the shell call has returned.
+read -r kind name ret _ < <(sed -n '/^Ret ShellExecuteA/,$p' <<<"$CALLS" | grep -m1 '^Call ')
+[ "${kind:-} ${name:-}" = "Call CoUninitialize" ] && from_saver "$ret" && UNINIT=$ret
+harness_check "Visit... initialises COM before ShellExecuteA (at ${INIT:-nowhere}, the shell call at ${SHELL_RET:-?})" \
+  [ -n "$INIT" ]
+harness_check "COM is apartment-threaded (flags 0x${FLAGS:-?})" bash -c '(( (0x$1 & 2) == 2 ))' _ "${FLAGS:-0}"
+harness_check "Visit... uninitialises COM right after ShellExecuteA returns (at ${UNINIT:-nowhere})" [ -n "$UNINIT" ]
 harness_check "the dialog stays open after Visit..." dialog_open "$CONFIG_TITLE"
 probe click "$CONFIG_TITLE" 2 >/dev/null
 expect_ended "Cancel"

@@ -32,9 +32,10 @@ expect_eq() {
 # expect_fld ID KEY WANT WHAT
 expect_fld() { expect_eq "$4: control $1 $2" "$(fld "$1" "$2")" "$3"; }
 
-# start_config: the saver with /c, waiting for its dialog (LIST is filled).
+# start_config [SWITCH]: the saver with /c (or SWITCH), waiting for its
+# dialog (LIST is filled).
 start_config() {
-  harness_run_saver "$HARNESS_SAVER_SCR" /c
+  harness_run_saver "$HARNESS_SAVER_SCR" "${1:-/c}"
   list_dialog "$CONFIG_TITLE" 30000
   if [ -z "$(ctl 1)" ]; then
     harness_fail "the configuration dialog appears"

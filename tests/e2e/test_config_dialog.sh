@@ -2,7 +2,8 @@
 # The configuration dialog on a first run (no stored settings): the shipped
 # defaults, the captions of the localization table, the layout of the
 # template with the bottom row moved up, the enabling rules, and Cancel and
-# the close box, which store nothing.
+# the close box, which store nothing. An owner number that names no window
+# (/c:987654) still shows the dialog, without an owner.
 set -u
 source "$(dirname "$0")/harness.sh"
 source "$(dirname "$0")/test_config_common.bash"
@@ -147,8 +148,12 @@ probe click "$CONFIG_TITLE" 2 >/dev/null
 expect_ended "Cancel"
 expect_eq "Cancel stores no value" "$(reg_dump)" "$before"
 
-# --- the close box stores nothing either ----------------------------------------------------
-start_config || harness_finish
+# --- the close box stores nothing either; an owner that does not exist ----------------------
+NO_WINDOW=987654
+harness_check "window $NO_WINDOW does not exist" \
+  bash -c '[[ $1 == *"error=nowindow"* ]]' _ "$(harness_host post $NO_WINDOW 0)"
+start_config /c:$NO_WINDOW || harness_finish
+expect_eq "/c:$NO_WINDOW shows the dialog without an owner" "$(dlg owner)" "0x0"
 expect_fld 1012 checked 1 "nothing of the cancelled run came back"
 click 1044
 probe sysclose "$CONFIG_TITLE" >/dev/null

@@ -63,7 +63,7 @@ count_entries() {
   echo "$n"
 }
 
-unix_path() { "${HARNESS_NORAND[@]}" winepath -u "$1" 2>/dev/null </dev/null | tr -d '\r'; }
+unix_path() { harness_wine winepath -u "$1" 2>/dev/null </dev/null | tr -d '\r'; }
 
 # run_setup WHAT EXE ARGS...: a 32-bit NSIS program, waited for.
 run_setup() {

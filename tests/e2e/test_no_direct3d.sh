@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Without d3d9.dll (a Wine DLL override makes it unavailable) the saver shows
-# only dialog 465, "Error init 3D engine", writes no log and ends at OK.
+# only dialog 465, "Error init 3D engine", writes no log and ends at OK;
+# Escape and the close box end it as OK does.
 set -u
 source "$(dirname "$0")/harness.sh"
 harness_begin
@@ -48,5 +49,34 @@ if harness_wait_file "$WATCH" '^window ' 20000; then
 else
   harness_fail "without d3d9.dll the saver shows a dialog"
 fi
+OK_CODE=$HARNESS_EXIT_CODE
+
+# close_with HOW: a new run whose dialog is closed by Escape or its close box.
+close_with() {
+  local dlg
+  HARNESS_ENV=(WINEDLLOVERRIDES=d3d9=)
+  harness_run_saver "$HARNESS_SAVER_SCR" /s
+  HARNESS_ENV=()
+  dlg=$(harness_saver_windows 20000 --title "Error init 3D engine" | head -n1)
+  if [ -z "$dlg" ]; then
+    harness_fail "$1: the dialog appears"
+    harness_kill_saver
+    return
+  fi
+  sleep 0.3
+  case $1 in
+    Escape) harness_key Escape ;;
+    *) harness_host sysclose "$(harness_field "$dlg" hwnd)" >/dev/null ;;
+  esac
+  if harness_wait_exit 5000; then
+    harness_check "$1 closes the dialog and ends the saver as OK does (exit code $HARNESS_EXIT_CODE, OK gave ${OK_CODE:-?})" \
+      [ "$HARNESS_EXIT_CODE" = "${OK_CODE:-1}" ]
+  else
+    harness_fail "$1 closes the dialog and ends the saver"
+    harness_kill_saver
+  fi
+}
+close_with Escape
+close_with "the close box"
 
 harness_finish

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Preview mode (/p <window>): a child window in the given parent showing the
-# preview bitmap; input never ends it, the parent's destruction does.
+# preview bitmap; input never ends it, the parent's destruction does, within
+# a second, also during the first half second, and also when the parent's
+# process ends without destroying it. A window number that names no window
+# ends the run at once.
 #
 # Under Wine a child window of another process draws nowhere visible, so the
 # picture itself is checked in a second run whose "parent" is the desktop
@@ -11,9 +14,24 @@ harness_begin
 
 PREVIEW_BITMAP=432
 SCR_NAME=$(basename "$HARNESS_SAVER_SCR")
+PARENT_LIMIT_MS=1000  # no preview outlives its parent by more than a second
 harness_reg_clear
 
 host_line() { tr -d '\r' <"$HARNESS_HOST_OUT" | grep -m1 "^$1"; }
+
+# expect_parent_exit WHAT: the host reports the saver's exit code 0 within
+# PARENT_LIMIT_MS of the parent's destruction.
+expect_parent_exit() {
+  local line
+  if harness_wait_file "$HARNESS_HOST_OUT" '^saver exit=' 5000; then
+    line=$(host_line 'saver exit')
+    harness_check "$1 ends the preview with exit code 0 ($line)" [ "$(harness_field "$line" exit)" = 0 ]
+    harness_check "$1: the preview ends within $PARENT_LIMIT_MS ms of the parent" \
+      [ "$(harness_field "$line" after-parent || echo 99999)" -le "$PARENT_LIMIT_MS" ]
+  else
+    harness_fail "$1 ends the preview ($(tr '\r\n' '  ' <"$HARNESS_HOST_OUT"))"
+  fi
+}
 
 # --- run 1: the test host's 300x200 window as the parent -----------------------
 harness_preview_start "$HARNESS_SAVER_SCR"
@@ -46,12 +64,7 @@ if harness_wait_file "$HARNESS_HOST_OUT" '^child ' 20000; then
     bash -c '[ -s "$1" ] && ! grep -qF "EE_Core_CreateD3Device" "$1"' _ "$HARNESS_LOG"
 
   harness_host close "$PARENT_HWND" >/dev/null
-  if harness_wait_file "$HARNESS_HOST_OUT" '^saver exit=' 5000; then
-    harness_check "closing the parent ends the preview with exit code 0 ($(host_line 'saver exit'))" \
-      [ "$(host_line 'saver exit')" = "saver exit=0" ]
-  else
-    harness_fail "closing the parent ends the preview"
-  fi
+  expect_parent_exit "closing the parent"
 else
   harness_fail "/p opens a child window in the parent ($(tr '\n' '|' <"$HARNESS_HOST_OUT"))"
 fi
@@ -90,6 +103,58 @@ if [ -n "$W" ]; then
   fi
 else
   harness_fail "/p with the desktop as parent opens a window (log: $(tr '\n' '|' <"$HARNESS_LOG" 2>/dev/null))"
+fi
+
+# --- run 3: the parent destroyed during the first half second ------------------
+harness_preview_start "$HARNESS_SAVER_SCR" --destroy-parent 0
+if harness_wait_file "$HARNESS_HOST_OUT" '^parent destroyed' 20000; then
+  expect_parent_exit "destroying the parent while the preview starts"
+else
+  harness_fail "/p opens a child window before its parent is destroyed ($(tr '\r\n' '  ' <"$HARNESS_HOST_OUT"))"
+fi
+harness_kill_pid "$HARNESS_HOST_PID"
+
+# --- run 4: the parent's process ends without destroying it ---------------------
+# As a settings page that crashes: the system takes the parent away, and the
+# saver is not in the host's job, so nothing else ends it.
+harness_preview_start "$HARNESS_SAVER_SCR" --vanish 700
+if harness_wait_file "$HARNESS_HOST_OUT" '^host vanishes' 20000; then
+  SAVER_WPID=$(harness_field "$(host_line 'saver pid')" pid)
+  WAIT=$(harness_host wait-process "$SAVER_WPID" 5000)
+  echo "$WAIT"
+  if [[ $WAIT == "process gone"* ]]; then
+    harness_pass "the preview ended with its parent's process"
+  elif [[ $WAIT == "process exit="* ]]; then
+    harness_check "the preview ends within $PARENT_LIMIT_MS ms of its parent's process ($WAIT)" \
+      [ "$(harness_field "$WAIT" ms)" -le "$PARENT_LIMIT_MS" ]
+  else
+    harness_fail "the preview ends when its parent's process ends ($WAIT)"
+    harness_host kill-process "$SAVER_WPID" >/dev/null
+  fi
+else
+  harness_fail "/p opens a child window in a parent whose process then ends ($(tr '\r\n' '  ' <"$HARNESS_HOST_OUT"))"
+fi
+harness_kill_pid "$HARNESS_HOST_PID"
+
+# --- run 5: a window number that names no window ---------------------------------
+NO_WINDOW=987654
+harness_check "window $NO_WINDOW does not exist" \
+  bash -c '[[ $1 == *"error=nowindow"* ]]' _ "$(harness_host post $NO_WINDOW 0)"
+# Its start (the Direct3D object comes first) takes seconds under Wine on a
+# busy machine; what counts is the time after the window could not be made.
+START=$(harness_now_ms)
+harness_run_saver "$HARNESS_SAVER_SCR" /p $NO_WINDOW
+if harness_wait_log "error create window (m_hWnd)" 20000; then
+  if harness_wait_exit 1500; then
+    harness_check "/p $NO_WINDOW ends at once with exit code 0 ($HARNESS_EXIT_MS ms after its window failed, $(( $(harness_now_ms) - START )) ms in all; got $HARNESS_EXIT_CODE)" \
+      [ "$HARNESS_EXIT_CODE" = 0 ]
+  else
+    harness_fail "/p $NO_WINDOW ends within 1.5 s of failing to make its window"
+    harness_kill_saver
+  fi
+else
+  harness_fail "/p $NO_WINDOW reports that it has no window (log: $(tr '\n' '|' <"$HARNESS_LOG" 2>/dev/null))"
+  harness_kill_saver
 fi
 
 harness_finish

@@ -34,6 +34,8 @@ bool ParseHostOptions(int argc, char** argv, int nFirst, CHostOptions& opt) {
         else if (!std::strcmp(a, "--width")) bOk = TakeInt(argc, argv, i, opt.nWidth);
         else if (!std::strcmp(a, "--height")) bOk = TakeInt(argc, argv, i, opt.nHeight);
         else if (!std::strcmp(a, "--paint-delay")) bOk = TakeInt(argc, argv, i, opt.nPaintDelayMs);
+        else if (!std::strcmp(a, "--destroy-parent")) bOk = TakeInt(argc, argv, i, opt.nDestroyParentMs);
+        else if (!std::strcmp(a, "--vanish")) bOk = TakeInt(argc, argv, i, opt.nVanishMs);
         else if (!std::strcmp(a, "--children")) opt.bChildren = true;
         else if (!std::strcmp(a, "--visible")) opt.bVisibleOnly = true;
         else if (a[0] == '-' && a[1] == '-') bOk = false;

@@ -13,9 +13,13 @@ namespace {
 
 const int kPreviewBitmapId = 432;
 bool g_bParentGone = false;
+DWORD g_dwParentGoneAt = 0;
 
 LRESULT CALLBACK ParentProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
-    if (uMsg == WM_DESTROY) g_bParentGone = true;
+    if (uMsg == WM_DESTROY) {
+        g_bParentGone = true;
+        g_dwParentGoneAt = GetTickCount();
+    }
     return DefWindowProcA(hWnd, uMsg, wParam, lParam);
 }
 
@@ -157,7 +161,9 @@ void PumpMessages() {
 }  // namespace
 
 // preview SAVER: exit code 0 when the saver ended by itself (its code is
-// reported), 3 when it had to be stopped at the timeout, 2 on a setup error.
+// reported, and how long after the parent's destruction), 3 when it had to be
+// stopped at the timeout, 2 on a setup error. With --vanish the host ends
+// early, the saver left running (its pid is reported first).
 int RunPreviewHost(const CHostOptions& opt) {
     if (opt.vArgs.empty()) {
         std::fprintf(stderr, "usage: cordelune-testhost preview SAVER [options]\n");
@@ -171,7 +177,8 @@ int RunPreviewHost(const CHostOptions& opt) {
     }
     UpdateWindow(hParent);
     PrintWindowLine("parent", hParent);
-    HANDLE hJob = CreateKillOnCloseJob();
+    // A host that vanishes on purpose must not take the saver with it.
+    HANDLE hJob = opt.nVanishMs < 0 ? CreateKillOnCloseJob() : nullptr;
     PROCESS_INFORMATION pi{};
     if (!StartSaver(sSaver, hParent, pi)) {
         std::printf("error=createprocess code=%lu\n", GetLastError());
@@ -191,7 +198,10 @@ int RunPreviewHost(const CHostOptions& opt) {
         if (dwWait == WAIT_OBJECT_0) {
             DWORD dwCode = 0;
             GetExitCodeProcess(pi.hProcess, &dwCode);
-            std::printf("saver exit=%lu\n", dwCode);
+            if (g_bParentGone)
+                std::printf("saver exit=%lu after-parent=%lu\n", dwCode, GetTickCount() - g_dwParentGoneAt);
+            else
+                std::printf("saver exit=%lu\n", dwCode);
             nResult = 0;
             break;
         }
@@ -209,7 +219,20 @@ int RunPreviewHost(const CHostOptions& opt) {
                 dwChildSeen = GetTickCount();
             }
         }
-        if (hChild && !bPainted && GetTickCount() - dwChildSeen >= (DWORD)opt.nPaintDelayMs) {
+        if (hChild && opt.nDestroyParentMs >= 0 && !g_bParentGone &&
+            GetTickCount() - dwChildSeen >= (DWORD)opt.nDestroyParentMs) {
+            std::printf("parent destroyed\n");
+            std::fflush(stdout);
+            DestroyWindow(hParent);
+        }
+        if (hChild && opt.nVanishMs >= 0 && GetTickCount() - dwChildSeen >= (DWORD)opt.nVanishMs) {
+            // As a page that crashes: no DestroyWindow, the system takes the
+            // parent away with the process.
+            std::printf("host vanishes\n");
+            std::fflush(stdout);
+            ExitProcess(0);
+        }
+        if (hChild && !bPainted && !g_bParentGone && GetTickCount() - dwChildSeen >= (DWORD)opt.nPaintDelayMs) {
             bPainted = true;
             RECT rc{};
             GetWindowRect(hChild, &rc);
@@ -225,5 +248,29 @@ int RunPreviewHost(const CHostOptions& opt) {
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     if (hJob) CloseHandle(hJob);
+    return nResult;
+}
+
+int RunWaitProcess(DWORD dwPid, int nMs) {
+    HANDLE hProcess = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, dwPid);
+    if (!hProcess) {
+        // Already gone (and reaped): nothing to wait for.
+        std::printf("process gone\n");
+        return 0;
+    }
+    DWORD dwStart = GetTickCount();
+    DWORD dwWait = WaitForSingleObject(hProcess, (DWORD)nMs);
+    DWORD dwMs = GetTickCount() - dwStart;
+    int nResult = 1;
+    if (dwWait == WAIT_OBJECT_0) {
+        DWORD dwCode = 0;
+        GetExitCodeProcess(hProcess, &dwCode);
+        std::printf("process exit=%lu ms=%lu\n", dwCode, dwMs);
+        nResult = 0;
+    } else {
+        std::printf("process running ms=%lu\n", dwMs);
+    }
+    CloseHandle(hProcess);
+    std::fflush(stdout);
     return nResult;
 }

@@ -17,6 +17,9 @@ struct CHostOptions {
     int nX = 100, nY = 100;          // preview: parent position on the screen
     int nWidth = 300, nHeight = 200; // preview: parent client size
     int nPaintDelayMs = 1000;        // preview: when to look at the child's pixels
+    int nDestroyParentMs = -1;       // preview: destroy the parent this long after the child appears
+    int nVanishMs = -1;              // preview: end the host this long after the child appears,
+                                     // leaving the parent to the system and the saver running
     bool bChildren = false;          // also list each window's children
     bool bVisibleOnly = false;
 };
@@ -42,3 +45,8 @@ void ReportPaint(const RECT& rc, const std::string& sSaver, int nBitmapId);
 
 int RunWindowList(const CHostOptions& opt);
 int RunPreviewHost(const CHostOptions& opt);
+// Waits up to nMs for process dwPid to end; prints "process exit=N ms=T" or
+// "process running ms=T" and returns 0 or 1.
+int RunWaitProcess(DWORD dwPid, int nMs);
+// Monitors and display adapters as the platform reports them.
+int RunMonitorList();

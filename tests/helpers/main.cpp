@@ -14,6 +14,12 @@ void Usage() {
                  "          [--children] [--wait MS]     list top-level windows\n"
                  "  preview SAVER [--x X --y Y --width W --height H]\n"
                  "          [--timeout MS] [--paint-delay MS]  host the saver's preview\n"
+                 "          [--destroy-parent MS]        destroy the parent MS after the child appears\n"
+                 "          [--vanish MS]                end MS after the child appears, leaving\n"
+                 "                                       the parent to the system\n"
+                 "  wait-process PID MS                   wait for a process to end\n"
+                 "  kill-process PID                      end a process\n"
+                 "  monitors                              list display adapters and monitors\n"
                  "  screen-bitmap SAVER ID X Y            compare the screen at X,Y with\n"
                  "                                        bitmap resource ID of SAVER\n"
                  "  adjust-rect STYLE EXSTYLE W H         window size for a W x H client area\n"
@@ -67,6 +73,16 @@ int main(int argc, char** argv) {
         ReportPaint(rc, ToWindowsPath(a[0]), std::atoi(a[1].c_str()));
         return 0;
     }
+    if (!std::strcmp(pszCommand, "wait-process") && a.size() == 2)
+        return RunWaitProcess((DWORD)Number(a[0].c_str()), std::atoi(a[1].c_str()));
+    if (!std::strcmp(pszCommand, "kill-process") && a.size() == 1) {
+        HANDLE hProcess = OpenProcess(PROCESS_TERMINATE, FALSE, (DWORD)Number(a[0].c_str()));
+        BOOL bOk = hProcess && TerminateProcess(hProcess, 1);
+        if (hProcess) CloseHandle(hProcess);
+        std::printf("kill ok=%d\n", bOk ? 1 : 0);
+        return bOk ? 0 : 1;
+    }
+    if (!std::strcmp(pszCommand, "monitors")) return RunMonitorList();
     if (!std::strcmp(pszCommand, "close") && a.size() == 1)
         return RunPost(ParseWindowHandle(a[0].c_str()), WM_CLOSE, 0, 0);
     if (!std::strcmp(pszCommand, "sysclose") && a.size() == 1)

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "assets/Resources.h"
+#include "assets/TempCopies.h"
 #include "audio/AudioLibrary.h"
 #include "test_audio_helpers.h"
 
@@ -33,7 +35,11 @@ bool AllNull(const BassEntryPoints& lib) {
 
 class AudioBinding : public ::testing::Test {
 protected:
-    void SetUp() override { m_Before = TempFiles("bas"); }
+    void SetUp() override {
+        // Copies killed runs left in this prefix would go at the first load.
+        RemoveLeftOverTempCopies(kAudioLibraryResource, "bas");
+        m_Before = TempFiles("bas");
+    }
     void TearDown() override {
         UnloadAudioLibrary();
         EXPECT_EQ(TempFiles("bas"), m_Before) << "a \"bas\" temporary file was left behind";
@@ -88,6 +94,61 @@ TEST_F(AudioBinding, LoadingExtractsTheLibraryResourceToABasFile) {
     EXPECT_NE(BoundAudioLibrary().BASS_SampleLoad, nullptr);
     UnloadAudioLibrary();
     EXPECT_FALSE(FileExists(szPath));
+}
+
+std::vector<uint8_t> LibraryResource() {
+    const ResourceBlob blob = LoadMediaResource(kAudioLibraryResource);
+    return std::vector<uint8_t>(blob.pData, blob.pData + blob.nSize);
+}
+
+TEST_F(AudioBinding, LoadingRemovesTheCopiesEarlierRunsLeftAndNothingElse) {
+    const std::vector<uint8_t> library = LibraryResource();
+    ASSERT_GT(library.size(), 4096u);
+    // Two copies as a killed run leaves them, and three look-alikes.
+    const std::string szLeft1 = TempCopy(library, "bas"), szLeft2 = TempCopy(library, "bas");
+    std::vector<uint8_t> changed = library;
+    changed[4096] ^= 0x5A;
+    const std::string szChanged = TempCopy(changed, "bas");
+    const std::string szOtherName = TempDir() + "basXXXX.tmp";
+    ASSERT_TRUE(WriteFileBytes(szOtherName, library));
+    const std::string szOtherPrefix = TempCopy(library, "frf");
+    ASSERT_FALSE(szLeft1.empty() || szLeft2.empty() || szChanged.empty() || szOtherPrefix.empty());
+
+    LoadAudioLibrary();
+    EXPECT_TRUE(IsAudioLibraryLoaded());
+    EXPECT_FALSE(FileExists(szLeft1));
+    EXPECT_FALSE(FileExists(szLeft2));
+    EXPECT_TRUE(FileExists(szChanged)) << "same size, other bytes";
+    EXPECT_TRUE(FileExists(szOtherName)) << "our bytes, a name we never make";
+    EXPECT_TRUE(FileExists(szOtherPrefix)) << "our bytes, another prefix";
+    // Our own copy is loaded and cannot go while it is.
+    EXPECT_EQ(RemoveLeftOverTempCopies(kAudioLibraryResource, "bas"), 0);
+    UnloadAudioLibrary();
+    for (const std::string& sz : {szChanged, szOtherName, szOtherPrefix}) DeleteFileA(sz.c_str());
+}
+
+TEST_F(AudioBinding, TheCopyIsHeldAgainstChangesUntilItIsLoaded) {
+    HeldTempCopy copy = WriteHeldTempCopy(kAudioLibraryResource, "bas");
+    ASSERT_FALSE(copy.strPath.empty());
+    ASSERT_NE(copy.hFile, nullptr);
+    const char* pszPath = copy.strPath.c_str();
+    EXPECT_EQ(ReadFileBytes(copy.strPath), LibraryResource());  // others may read it
+    // Nobody can write, rename or delete it meanwhile.
+    HANDLE hWrite = CreateFileA(pszPath, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(hWrite, INVALID_HANDLE_VALUE);
+    if (hWrite != INVALID_HANDLE_VALUE) CloseHandle(hWrite);
+    const std::string szMoved = copy.strPath + ".moved";
+    EXPECT_FALSE(MoveFileA(pszPath, szMoved.c_str()));
+    EXPECT_FALSE(DeleteFileA(pszPath));
+    // The loader still opens it.
+    HMODULE hModule = LoadLibraryA(pszPath);
+    EXPECT_NE(hModule, nullptr);
+    if (hModule) FreeLibrary(hModule);
+    ReleaseTempCopy(copy);
+    EXPECT_EQ(copy.hFile, nullptr);
+    EXPECT_TRUE(DeleteFileA(pszPath));
+    DeleteFileA(szMoved.c_str());
 }
 
 TEST_F(AudioBinding, AnEmptyFileBindsNothingAndIsRemoved) {
