@@ -55,7 +55,9 @@ struct SceneFrameTest : ::testing::Test {
 TEST_F(SceneFrameTest, DirectFrameOrderAndStates) {
     Build();
     device.ClearCalls();
+    const uint32_t tBefore = timeGetTime();
     scene.Frame(&device);
+    const uint32_t tAfter = timeGetTime();
     const std::vector<CFakeCall>& calls = device.Calls();
     const std::vector<std::string> names = device.CallNames();
     ASSERT_GT(names.size(), 20u);
@@ -107,7 +109,9 @@ TEST_F(SceneFrameTest, DirectFrameOrderAndStates) {
     EXPECT_LT(nNoScroll, draws[4]);
     const int nTexture0 = Index("SetTransform", {D3DTS_TEXTURE0});
     ASSERT_GE(nTexture0, 0);
-    EXPECT_NEAR(calls[nTexture0].matrix._31, -float(timeGetTime()) * 0.000014f, 0.01f);
+    // The clouds' u moves by -0.014 a second of absolute time.
+    EXPECT_GE(calls[nTexture0].matrix._31, -0.014f * float(tAfter) / 1000 - 1e-3f);
+    EXPECT_LE(calls[nTexture0].matrix._31, -0.014f * float(tBefore) / 1000 + 1e-3f);
     // The sun is drawn with the full view, in world space on both sides.
     const int nFullView = Index("SetTransform", {D3DTS_VIEW}, size_t(nNoScroll));
     ASSERT_GE(nFullView, 0);
