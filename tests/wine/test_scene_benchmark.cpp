@@ -136,4 +136,7 @@ TEST(SceneBenchmark, DISABLED_Frames) {
     fade.Print("during cross-fades");
     scene.Free();
     app.m_pDevice = nullptr;
+    app.EE_Core_Shutdown();  // the overlay's resources
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
 }
