@@ -301,8 +301,9 @@ TEST_F(DeviceCreationTest, ARunFromCreationToShutdownReleasesEverything) {
     app.EE_Core_Frame();
     EXPECT_EQ(device.CountCalls("Present"), 4u) << "the loading screen and three frames";
     EXPECT_EQ(device.CountCalls("BeginScene"), device.CountCalls("EndScene"));
-    if (scene.HasCameraPaths() && scene.CanCrossFade())
+    if (scene.HasCameraPaths() && scene.CanCrossFade()) {
         EXPECT_GE(device.CountCalls("BeginScene"), 1u + 1 + 3 + 1) << "a cross-fade frame has three scenes";
+    }
     app.EE_Core_Shutdown();
     ExpectAllReleased();
 }
