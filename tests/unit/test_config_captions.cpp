@@ -59,9 +59,6 @@ TEST(ConfigCaptions, EveryControlHasItsKey) {
     const std::map<int, std::string> actual = CaptionMap();
     EXPECT_EQ(actual, expected);
     EXPECT_EQ(actual.count(1136), 0u);  // "Misc Options" keeps the template caption
-    EXPECT_EQ(std::wstring(kConfigTitleKey), L"screensaver_configuration");
-    EXPECT_EQ(std::wstring(kAboutTitleKey), L"about");
-    EXPECT_EQ(std::wstring(kOkKey), L"ok");
 }
 
 TEST(ConfigCaptions, ShippedTableAnswersEveryKey) {
@@ -74,7 +71,8 @@ TEST(ConfigCaptions, ShippedTableAnswersEveryKey) {
         EXPECT_FALSE(table.Localize(key.c_str()).empty()) << key;
     }
     EXPECT_EQ(table.Localize(Narrow(kConfigTitleKey).c_str()), "Cordelune 3D Screensaver Configuration");
-    EXPECT_EQ(table.Localize("about") + "...", "About...");
+    EXPECT_EQ(table.Localize(Narrow(kAboutTitleKey).c_str()), "About");
+    EXPECT_EQ(table.Localize(Narrow(kOkKey).c_str()), "OK");
     for (int i = 0; i < CLocalizationTable::kAboutLineCount; ++i)
         EXPECT_LE(table.AboutLine(i).size(), 45u) << "About line " << i + 1 << " is too wide for its label";
 }

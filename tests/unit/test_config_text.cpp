@@ -144,7 +144,6 @@ TEST(ConfigTextRoom, SixtyThreeCharactersALine) {
     EXPECT_TRUE(UserLineHasRoom(63, 1));  // typing over a selected character
     EXPECT_FALSE(UserLineHasRoom(80, 10));
     EXPECT_TRUE(UserLineHasRoom(5, 9));   // a selection reaching past the line
-    EXPECT_EQ(kUserTextBoxChars, 3 * 63 + 4);
 }
 
 }  // namespace

@@ -150,7 +150,7 @@ TEST(DefaultsFile, LineEndings) {
 TEST(DefaultsFile, LineWithoutEqualsIsReportedAndKept) {
     Parsed p("Music = true;\r\nbroken line;\r\nSFX = false;\r\n");
     ASSERT_EQ(p.aMessages.size(), 1u);
-    EXPECT_EQ(p.aMessages[0].strText, kDefaultsBadFormatText);
+    EXPECT_EQ(Cp1251ToUtf8(p.aMessages[0].strText.c_str()), "неправильный формат файла def_settings.txt");
     EXPECT_EQ(p.aMessages[0].strCaption, "");
     ASSERT_EQ(p.table.Count(), 3u);
     EXPECT_EQ(p.table.Pair(1).strKey, "brokenline");
@@ -177,7 +177,7 @@ TEST(DefaultsFile, MissingKeyIsReportedWithTheFoldedKeyAsCaption) {
     EXPECT_EQ(p.Text("NoSuchKey"), "");
     EXPECT_EQ(p.Int("Other"), 0);
     ASSERT_EQ(p.aMessages.size(), 2u);
-    EXPECT_EQ(p.aMessages[0].strText, kDefaultsMissingKeyText);
+    EXPECT_EQ(Cp1251ToUtf8(p.aMessages[0].strText.c_str()), "Не найден параметр в файле def_settings.txt");
     EXPECT_EQ(p.aMessages[0].strCaption, "nosuchkey");
     EXPECT_EQ(p.aMessages[1].strCaption, "other");
     // An empty report callback is allowed.

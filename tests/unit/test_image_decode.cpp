@@ -372,11 +372,12 @@ TEST(ImageDecode, TextureWithFullMipChain) {
     EXPECT_EQ(tex.aLevels[1].nHeight, 1u);
     EXPECT_EQ(tex.aLevels[2].nWidth, 1u);
     EXPECT_EQ(tex.aLevels[2].nHeight, 1u);
-    // Level 1, left pixel: red, green, black, grey.
+    // Level 1, left pixel: the rounded mean of red, green, black and grey
+    // (reds 255, 0, 0, 128; alphas 255, 255, 255, 200).
     const uint8_t* p = tex.aLevels[1].aPixels.data();
-    EXPECT_EQ(p[0], (255 + 0 + 0 + 128 + 2) / 4);
-    EXPECT_EQ(p[1], (0 + 255 + 0 + 128 + 2) / 4);
-    EXPECT_EQ(p[3], (255 + 255 + 255 + 200 + 2) / 4);
+    EXPECT_EQ(p[0], 96);
+    EXPECT_EQ(p[1], 96);
+    EXPECT_EQ(p[3], 241);
 }
 
 TEST(ImageDecode, TextureSizes) {

@@ -42,7 +42,7 @@ TEST(ModeList, SixModesInOrderAndTheDefaultChoice) {
     EXPECT_EQ(out.Width, 1024u);
     EXPECT_EQ(out.Height, 768u);
     EXPECT_EQ(out.Format, X8);
-    EXPECT_EQ(out.DepthFormat, kModeFormatD24S8);
+    EXPECT_EQ(out.DepthFormat, 75);  // D3DFMT_D24S8
     EXPECT_EQ(ModeText(modes[0]), "640 x 480 16 bits");
     EXPECT_EQ(ModeText(modes[5]), "1024 x 768 32 bits");
 }

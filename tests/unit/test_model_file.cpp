@@ -107,7 +107,7 @@ TEST(MeshAnimation, InterpolatedStepsShowMidpointsAndWrap) {
     MeshVertex v[4];
     play.nStep = 5;  // midpoint of frame 2 and frame 0
     FillMeshVertices(mesh, play, v);
-    EXPECT_FLOAT_EQ(v[1].x, (3.f + 1.f) * 0.5f);
+    EXPECT_FLOAT_EQ(v[1].x, 2.f);  // halfway from 3 (frame 2) to 1 (frame 0)
     EXPECT_FLOAT_EQ(v[1].u, 0.5f);  // texture coordinate 5
     EXPECT_EQ(ShownFrame(play, 3), 2u);  // the lower stored frame
     play.nStep = 3;

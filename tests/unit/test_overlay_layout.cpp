@@ -27,7 +27,7 @@ TEST(OverlayLayout, TwelveHourClock) {
     const auto glyphs = ClockGlyphs(9, 30, 0, true);
     EXPECT_EQ(Textures(glyphs), "9:30:00A");
     // Position 0 stays empty: the units digit keeps its own place.
-    EXPECT_FLOAT_EQ(glyphs[0].x, 0.663f + 0.037f);
+    EXPECT_FLOAT_EQ(glyphs[0].x, 0.7f);  // position 1 of the row starting at 0.663
     EXPECT_FALSE(glyphs[0].bResetStates);
     EXPECT_FLOAT_EQ(glyphs.back().x, 0.959f);
     EXPECT_TRUE(glyphs.back().bResetStates);
@@ -37,8 +37,9 @@ TEST(OverlayLayout, TwentyFourHourClockKeepsItsLeadingZero) {
     const auto glyphs = ClockGlyphs(7, 4, 3, false);
     EXPECT_EQ(Textures(glyphs), "07:04:03");
     ASSERT_EQ(glyphs.size(), 8u);
+    const float afX[8] = {0.7f, 0.737f, 0.774f, 0.811f, 0.848f, 0.885f, 0.922f, 0.959f};
     for (size_t i = 0; i < glyphs.size(); ++i) {
-        EXPECT_FLOAT_EQ(glyphs[i].x, 0.7f + 0.037f * i);
+        EXPECT_FLOAT_EQ(glyphs[i].x, afX[i]) << i;
         EXPECT_FLOAT_EQ(glyphs[i].y, 0.92f);
         EXPECT_TRUE(glyphs[i].bResetStates);
     }
@@ -48,7 +49,8 @@ TEST(OverlayLayout, FpsCounter) {
     EXPECT_EQ(Textures(FpsGlyphs(0)), "0");
     const auto glyphs = FpsGlyphs(120);
     EXPECT_EQ(Textures(glyphs), "120");
-    EXPECT_FLOAT_EQ(glyphs[2].x, 0.01f + 2 * 0.037f);
+    EXPECT_FLOAT_EQ(glyphs[0].x, 0.01f);
+    EXPECT_FLOAT_EQ(glyphs[2].x, 0.084f);
     EXPECT_FLOAT_EQ(glyphs[2].y, 0.01f);
     EXPECT_EQ(Textures(FpsGlyphs(-5)), ".5");  // a sign uses the dot
 }

@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr float kInv = 3.05185094e-05f;
-
 std::vector<int> Draws(unsigned nSeed, int nCount) {
     std::srand(nSeed);
     std::vector<int> v;
@@ -26,25 +24,34 @@ D3DXMATRIX Identity() {
     return m;
 }
 
+// Where a value lies in its range, from 0 at the low end to 1 at the high end.
+float Fraction(float fValue, float fLow, float fHigh) { return (fValue - fLow) / (fHigh - fLow); }
+
 }  // namespace
 
+// Each field takes its own draw, in the order spin, size, position z, y, x,
+// direction z, y, x, life, and spreads it over its range: a draw of r lands
+// r / 32767 of the way through it.
 TEST(SceneParticles, RespawnDrawsInItsOrder) {
     const std::vector<int> r = Draws(1234, 10);
+    auto share = [&](int i) { return float(r[i]) / 32767.0f; };
     Particle p{};
     p.fAngle = 2.0f;
     const D3DXVECTOR3 vExtent(60, 40, 30), vCentre(1, 2, 3);
     RespawnParticle(p, vExtent, ParticleSizes{0.2f, 0.4f, 6.0f}, vCentre);
-    EXPECT_FLOAT_EQ(p.fSpin, float(r[0] * 6) * kInv - 3.0f);
-    EXPECT_FLOAT_EQ(p.fSize, 0.2f + float(r[1]) * (0.4f - 0.2f) * kInv);
-    EXPECT_FLOAT_EQ(p.vPosition.z, -30.0f + float(r[2]) * 60.0f * kInv + 3.0f);
-    EXPECT_FLOAT_EQ(p.vPosition.y, -40.0f + float(r[3]) * 80.0f * kInv + 2.0f);
-    EXPECT_FLOAT_EQ(p.vPosition.x, -60.0f + float(r[4]) * 120.0f * kInv + 1.0f);
-    D3DXVECTOR3 d(float(r[7] * 2) * kInv - 1, float(r[6] * 2) * kInv - 1, float(r[5] * 2) * kInv - 1);
-    const float fLength = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
-    EXPECT_NEAR(p.vDirection.x, d.x / fLength, 1e-6);
-    EXPECT_NEAR(p.vDirection.y, d.y / fLength, 1e-6);
-    EXPECT_NEAR(p.vDirection.z, d.z / fLength, 1e-6);
-    EXPECT_FLOAT_EQ(p.fLife, 1.5f + float(r[8]) * (6.0f - 1.5f) * kInv);
+    EXPECT_NEAR(Fraction(p.fSpin, -3.0f, 3.0f), share(0), 1e-5);          // -3 to 3 radians a second
+    EXPECT_NEAR(Fraction(p.fSize, 0.2f, 0.4f), share(1), 1e-5);
+    EXPECT_NEAR(Fraction(p.vPosition.z, 3.0f - 30, 3.0f + 30), share(2), 1e-5);  // centre +- extent
+    EXPECT_NEAR(Fraction(p.vPosition.y, 2.0f - 40, 2.0f + 40), share(3), 1e-5);
+    EXPECT_NEAR(Fraction(p.vPosition.x, 1.0f - 60, 1.0f + 60), share(4), 1e-5);
+    EXPECT_NEAR(Fraction(p.fLife, 1.5f, 6.0f), share(8), 1e-5);            // a quarter of the lifetime to all of it
+    // The direction is a unit vector whose components keep the ratios of
+    // their draws, each spread over -1 to 1.
+    EXPECT_NEAR(D3DXVec3Length(&p.vDirection), 1.0f, 1e-5);
+    const float dz = 2 * share(5) - 1, dy = 2 * share(6) - 1, dx = 2 * share(7) - 1;
+    EXPECT_NEAR(p.vDirection.z * dy, p.vDirection.y * dz, 1e-5);
+    EXPECT_NEAR(p.vDirection.z * dx, p.vDirection.x * dz, 1e-5);
+    EXPECT_GT(p.vDirection.z * dz, 0.0f);
     EXPECT_EQ(p.fAngle, 0.0f);
     EXPECT_EQ(SceneRand(), r[9]) << "a respawn takes exactly nine draws";
 }

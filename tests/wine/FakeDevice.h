@@ -7,17 +7,31 @@
 // keep their values so that tests and the Get methods can read them back.
 // Buffers, textures and surfaces lock to real memory of the right size.
 // Shaders, patches, state blocks, queries, swap chains and volume or cube
-// textures are not offered: those calls are logged and answer
-// D3DERR_INVALIDCALL (or D3DERR_NOTAVAILABLE) with a null object.
+// textures are not offered: those calls are logged and refused.
+//
+// The device is strict: it answers D3DERR_INVALIDCALL where Direct3D 9 does
+// (draws outside a scene or beyond the bound buffers, strides that do not
+// match the vertex format, indices outside the declared range, locks beyond
+// a buffer or with flags its usage does not allow, nested scenes, calls on
+// released objects...) and records each such refusal as a fault. When the
+// device dies, the test fails if any fault is left, if a resource made
+// through it was never released, if a scene was left open or if more
+// references to the device are held than its creator's. A test that provokes
+// a fault on purpose takes it with TakeFaults().
 //
 // Any logged call can be made to fail: FailCall("CreateTexture", 2) makes the
 // second CreateTexture of the device's life answer D3DERR_OUTOFVIDEOMEMORY and
-// create nothing. Resource calls are logged as "VertexBuffer.Lock",
-// "IndexBuffer.Unlock", "Texture.LockRect", "Surface.LockRect" and so on.
+// create nothing; such injected failures are not faults. Resource calls are
+// logged as "VertexBuffer.Lock", "IndexBuffer.Unlock", "Texture.LockRect",
+// "Surface.LockRect" and so on.
 //
-// Lifetimes: resources are reference counted and delete themselves; the
-// device itself belongs to the test (Release only counts down), and bindings
-// (SetTexture, SetStreamSource...) keep the raw pointer without a reference.
+// Lifetimes follow Direct3D 9: every resource holds a reference to its device
+// while it lives; a texture level's references are its texture's; the back
+// buffer and the depth buffer belong to the device. Released resources are
+// kept (without their memory) until the device dies, so that a later call on
+// one is caught and reported instead of being undefined. Bindings (SetTexture,
+// SetStreamSource...) keep the raw pointer, as the runtime's internal
+// references do not show in the public counts.
 #include <d3d9.h>
 
 #include <climits>
@@ -40,8 +54,20 @@ struct CFakeCall {
     uint64_t Arg(size_t i) const { return i < vArgs.size() ? vArgs[i] : ~uint64_t(0); }
 };
 
-// The log, the failure plan and the resource count, shared by the device and
-// the resources it made (so either may go first).
+class CFakeDevice;
+
+// Everything the fake makes; owned by the device's state until the device dies.
+class CFakeObject {
+public:
+    virtual ~CFakeObject() = default;
+    // What the object is, when the code still holds a reference to it; empty otherwise.
+    virtual std::string LiveDescription() const { return {}; }
+    // Still referenced and in the default pool: a Reset cannot go through.
+    virtual bool LiveInDefaultPool() const { return false; }
+};
+
+// The log, the failure plan, the faults and the objects, shared by the device
+// and the resources it made.
 class CFakeState {
 public:
     // Logs the call; returns the injected failure for it, or S_OK.
@@ -49,7 +75,16 @@ public:
                   std::initializer_list<float> floats = {});
     // Sets the logged answer of the last call and returns it.
     HRESULT Leave(HRESULT hr);
+    // Answers the last call with a refusal of Direct3D 9 and records it as a fault.
+    HRESULT Refuse(const std::string& sWhy, HRESULT hr = D3DERR_INVALIDCALL);
+    // Records a fault that is no call's answer (a call on a released object...).
+    void Fault(const std::string& sWhat);
     CFakeCall& Last() { return m_vCalls.back(); }
+    template <class T>
+    T* Own(T* pObject) {
+        m_vObjects.emplace_back(pObject);
+        return pObject;
+    }
 
     std::vector<CFakeCall> m_vCalls;
     std::map<std::string, int> m_mapCounts;  // calls so far per method
@@ -59,81 +94,100 @@ public:
         HRESULT hr;
     };
     std::vector<CFailure> m_vFailures;
-    int m_nLiveResources = 0;  // texture levels count with their texture
-    int m_nLiveDefaultPool = 0;  // D3DPOOL_DEFAULT objects, texture levels included
+    std::vector<std::string> m_vFaults;
+    uint64_t m_nCallNumber = 0;  // over the device's life, unlike the log
+    int m_nLiveResources = 0;    // made by the test or the code, not yet released
+    CFakeDevice* m_pDevice = nullptr;
+    std::vector<std::unique_ptr<CFakeObject>> m_vObjects;
 };
-
-using CFakeStatePtr = std::shared_ptr<CFakeState>;
 
 // Bytes of one row of pixels (or of 4x4 blocks) and the number of rows.
 UINT FakeFormatPitch(D3DFORMAT format, UINT nWidth);
 UINT FakeFormatRows(D3DFORMAT format, UINT nHeight);
-
-class CFakeDevice;
+// Bytes of one vertex of a flexible vertex format; 0 when it has no position.
+UINT FakeFvfSize(DWORD dwFVF);
+// Vertices (or indices) a draw of nPrimitives primitives of this type uses.
+UINT FakeVertexCount(D3DPRIMITIVETYPE type, UINT nPrimitives);
 
 // IUnknown and IDirect3DResource9 for every fake resource.
 template <class TInterface>
-class CFakeResource : public TInterface {
+class CFakeResource : public TInterface, public CFakeObject {
 public:
-    CFakeResource(CFakeDevice* pDevice, CFakeStatePtr pState, D3DRESOURCETYPE type, DWORD dwUsage,
-                  D3DPOOL pool);
-    virtual ~CFakeResource();
+    // A counted resource holds a reference to its device while it lives.
+    CFakeResource(CFakeDevice* pDevice, CFakeState* pState, const char* pszName, D3DRESOURCETYPE type,
+                  DWORD dwUsage, D3DPOOL pool, bool bCounted);
     CFakeResource(const CFakeResource&) = delete;
     CFakeResource& operator=(const CFakeResource&) = delete;
 
     STDMETHOD(QueryInterface)(REFIID riid, void** ppv) override;
-    STDMETHOD_(ULONG, AddRef)() override { return ++m_nRefs; }
+    STDMETHOD_(ULONG, AddRef)() override;
     STDMETHOD_(ULONG, Release)() override;
     STDMETHOD(GetDevice)(IDirect3DDevice9** ppDevice) override;
-    STDMETHOD(SetPrivateData)(REFGUID, const void*, DWORD, DWORD) override { return D3DERR_INVALIDCALL; }
-    STDMETHOD(GetPrivateData)(REFGUID, void*, DWORD*) override { return D3DERR_NOTFOUND; }
-    STDMETHOD(FreePrivateData)(REFGUID) override { return D3DERR_NOTFOUND; }
+    STDMETHOD(SetPrivateData)(REFGUID, const void*, DWORD, DWORD) override;
+    STDMETHOD(GetPrivateData)(REFGUID, void*, DWORD*) override;
+    STDMETHOD(FreePrivateData)(REFGUID) override;
     STDMETHOD_(DWORD, SetPriority)(DWORD dwPriority) override;
-    STDMETHOD_(DWORD, GetPriority)() override { return m_dwPriority; }
-    STDMETHOD_(void, PreLoad)() override {}
+    STDMETHOD_(DWORD, GetPriority)() override;
+    STDMETHOD_(void, PreLoad)() override { Alive("PreLoad"); }
     STDMETHOD_(D3DRESOURCETYPE, GetType)() override { return m_type; }
 
     ULONG RefCount() const { return m_nRefs; }
     DWORD Usage() const { return m_dwUsage; }
     D3DPOOL Pool() const { return m_pool; }
+    virtual bool IsReleased() const { return m_bReleased; }
+    std::string LiveDescription() const override;
+    bool LiveInDefaultPool() const override { return !LiveDescription().empty() && m_pool == D3DPOOL_DEFAULT; }
 
 protected:
     virtual bool HasInterface(REFIID riid) const;
+    // False, with a fault recorded, when the object was already released.
+    bool Alive(const char* pszMethod) const;
+    // Logs a call on this resource ("Name.Method"); answers the injected
+    // failure, or the refusal of a call on a released object, or S_OK.
+    HRESULT EnterCall(const char* pszMethod, std::initializer_list<uint64_t> args);
+    // The last public reference went: free the memory, let go of the device.
+    virtual void OnReleased();
 
     CFakeDevice* m_pDevice;
-    CFakeStatePtr m_pState;
+    CFakeState* m_pState;
+    std::string m_sName;
     D3DRESOURCETYPE m_type;
     DWORD m_dwUsage;
     D3DPOOL m_pool;
     DWORD m_dwPriority = 0;
     ULONG m_nRefs = 1;
-    bool m_bCounted = true;  // in CFakeState::m_nLiveResources
+    bool m_bCounted;
+    bool m_bReleased = false;
+    uint64_t m_nMadeBy;  // the number of the call that made it
 };
 
 // A buffer of real memory; Lock hands out a pointer into it, bounds-checked.
 template <class TInterface>
 class CFakeBuffer : public CFakeResource<TInterface> {
 public:
-    CFakeBuffer(CFakeDevice* pDevice, CFakeStatePtr pState, const char* pszName, D3DRESOURCETYPE type,
+    CFakeBuffer(CFakeDevice* pDevice, CFakeState* pState, const char* pszName, D3DRESOURCETYPE type,
                 UINT nLength, DWORD dwUsage, D3DPOOL pool);
 
     STDMETHOD(Lock)(UINT nOffset, UINT nSize, void** ppData, DWORD dwFlags) override;
     STDMETHOD(Unlock)() override;
 
     const std::vector<unsigned char>& Data() const { return m_vData; }
+    UINT Length() const { return m_nLength; }
     bool IsLocked() const { return m_nLocks > 0; }
     int LockCount() const { return m_nLockCalls; }
 
 protected:
-    std::string m_sLock, m_sUnlock;
+    void OnReleased() override;
+
     std::vector<unsigned char> m_vData;
+    UINT m_nLength;
     int m_nLocks = 0;      // currently open locks
     int m_nLockCalls = 0;  // successful Lock calls in all
 };
 
 class CFakeVertexBuffer : public CFakeBuffer<IDirect3DVertexBuffer9> {
 public:
-    CFakeVertexBuffer(CFakeDevice* pDevice, CFakeStatePtr pState, UINT nLength, DWORD dwUsage, DWORD dwFVF,
+    CFakeVertexBuffer(CFakeDevice* pDevice, CFakeState* pState, UINT nLength, DWORD dwUsage, DWORD dwFVF,
                       D3DPOOL pool);
     STDMETHOD(GetDesc)(D3DVERTEXBUFFER_DESC* pDesc) override;
     DWORD FVF() const { return m_dwFVF; }
@@ -144,10 +198,13 @@ private:
 
 class CFakeIndexBuffer : public CFakeBuffer<IDirect3DIndexBuffer9> {
 public:
-    CFakeIndexBuffer(CFakeDevice* pDevice, CFakeStatePtr pState, UINT nLength, DWORD dwUsage, D3DFORMAT format,
+    CFakeIndexBuffer(CFakeDevice* pDevice, CFakeState* pState, UINT nLength, DWORD dwUsage, D3DFORMAT format,
                      D3DPOOL pool);
     STDMETHOD(GetDesc)(D3DINDEXBUFFER_DESC* pDesc) override;
     D3DFORMAT Format() const { return m_format; }
+    UINT IndexSize() const { return m_format == D3DFMT_INDEX32 ? 4 : 2; }
+    // Index number i (not bytes); the caller keeps i within the buffer.
+    UINT Index(UINT i) const;
 
 private:
     D3DFORMAT m_format;
@@ -155,13 +212,16 @@ private:
 
 class CFakeTexture;
 
-// A surface: a texture level, a render target, a depth buffer or an
-// off-screen plain surface, with pitch * rows bytes of memory.
+// A surface: a texture level, a render target, a depth buffer, the device's
+// back buffer or an off-screen plain surface, with pitch * rows bytes.
 class CFakeSurface : public CFakeResource<IDirect3DSurface9> {
 public:
-    CFakeSurface(CFakeDevice* pDevice, CFakeStatePtr pState, UINT nWidth, UINT nHeight, D3DFORMAT format,
-                 DWORD dwUsage, D3DPOOL pool, CFakeTexture* pContainer, bool bLockable);
+    enum class Kind { Own, Level, Implicit };  // implicit: the device's back or depth buffer
+    CFakeSurface(CFakeDevice* pDevice, CFakeState* pState, UINT nWidth, UINT nHeight, D3DFORMAT format,
+                 DWORD dwUsage, D3DPOOL pool, CFakeTexture* pContainer, bool bLockable, Kind kind = Kind::Own);
 
+    STDMETHOD_(ULONG, AddRef)() override;
+    STDMETHOD_(ULONG, Release)() override;
     STDMETHOD(GetContainer)(REFIID riid, void** ppContainer) override;
     STDMETHOD(GetDesc)(D3DSURFACE_DESC* pDesc) override;
     STDMETHOD(LockRect)(D3DLOCKED_RECT* pLocked, const RECT* pRect, DWORD dwFlags) override;
@@ -169,18 +229,22 @@ public:
     STDMETHOD(GetDC)(HDC* phdc) override;
     STDMETHOD(ReleaseDC)(HDC hdc) override;
 
+    bool IsReleased() const override;
+    std::string LiveDescription() const override;
     UINT Width() const { return m_nWidth; }
     UINT Height() const { return m_nHeight; }
     D3DFORMAT Format() const { return m_format; }
     UINT Pitch() const { return m_nPitch; }
+    CFakeTexture* Container() const { return m_pContainer; }
     const std::vector<unsigned char>& Data() const { return m_vData; }
     bool IsLocked() const { return m_bLocked; }
-    // The texture drops its levels when it dies; a level still held by the
-    // test then counts as a resource of its own.
-    void DetachContainer();
-    // Lock without logging, for the texture's LockRect.
-    HRESULT LockBits(D3DLOCKED_RECT* pLocked, const RECT* pRect);
+    // Lock without logging, for the texture's LockRect and ColorFill.
+    HRESULT LockBits(D3DLOCKED_RECT* pLocked, const RECT* pRect, std::string* pWhy = nullptr);
     HRESULT UnlockBits();
+    void FreeBits();
+
+protected:
+    void OnReleased() override;
 
 private:
     UINT m_nWidth, m_nHeight;
@@ -189,21 +253,22 @@ private:
     std::vector<unsigned char> m_vData;
     CFakeTexture* m_pContainer;
     bool m_bLockable;
+    Kind m_kind;
     bool m_bLocked = false;
 };
 
 // A 2D texture with its mip chain; each level is a CFakeSurface.
 class CFakeTexture : public CFakeResource<IDirect3DTexture9> {
 public:
-    CFakeTexture(CFakeDevice* pDevice, CFakeStatePtr pState, UINT nWidth, UINT nHeight, UINT nLevels,
+    CFakeTexture(CFakeDevice* pDevice, CFakeState* pState, UINT nWidth, UINT nHeight, UINT nLevels,
                  DWORD dwUsage, D3DFORMAT format, D3DPOOL pool);
     ~CFakeTexture() override;
 
     STDMETHOD_(DWORD, SetLOD)(DWORD dwLod) override;
-    STDMETHOD_(DWORD, GetLOD)() override { return m_dwLod; }
-    STDMETHOD_(DWORD, GetLevelCount)() override { return DWORD(m_vLevels.size()); }
+    STDMETHOD_(DWORD, GetLOD)() override;
+    STDMETHOD_(DWORD, GetLevelCount)() override;
     STDMETHOD(SetAutoGenFilterType)(D3DTEXTUREFILTERTYPE type) override;
-    STDMETHOD_(D3DTEXTUREFILTERTYPE, GetAutoGenFilterType)() override { return m_filter; }
+    STDMETHOD_(D3DTEXTUREFILTERTYPE, GetAutoGenFilterType)() override;
     STDMETHOD_(void, GenerateMipSubLevels)() override;
     STDMETHOD(GetLevelDesc)(UINT nLevel, D3DSURFACE_DESC* pDesc) override;
     STDMETHOD(GetSurfaceLevel)(UINT nLevel, IDirect3DSurface9** ppSurface) override;
@@ -219,6 +284,7 @@ public:
 
 protected:
     bool HasInterface(REFIID riid) const override;
+    void OnReleased() override;
 
 private:
     D3DFORMAT m_format;
@@ -227,9 +293,22 @@ private:
     D3DTEXTUREFILTERTYPE m_filter = D3DTEXF_LINEAR;
 };
 
+// What a device is made with; the defaults are a hardware device on a
+// 1024 x 768 32-bit back buffer with a 24-bit depth and 8-bit stencil buffer.
+struct CFakeDeviceSetup {
+    UINT nWidth = 1024, nHeight = 768;
+    D3DFORMAT backBufferFormat = D3DFMT_X8R8G8B8;
+    D3DFORMAT depthFormat = D3DFMT_D24S8;  // D3DFMT_UNKNOWN: no depth buffer
+    D3DDEVICE_CREATION_PARAMETERS creation{0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING};
+    IDirect3D9* pDirect3D = nullptr;  // the object that made it, referenced while the device lives
+    // References the creator keeps at the end: 1 for a device the test made,
+    // 0 for one handed to the code under test, which must release it.
+    ULONG nCreatorRefs = 1;
+};
+
 class CFakeDevice : public IDirect3DDevice9 {
 public:
-    CFakeDevice();
+    explicit CFakeDevice(const CFakeDeviceSetup& setup = CFakeDeviceSetup());
     virtual ~CFakeDevice();
     CFakeDevice(const CFakeDevice&) = delete;
     CFakeDevice& operator=(const CFakeDevice&) = delete;
@@ -250,7 +329,14 @@ public:
     // references to the back or depth buffer are held, as Windows does; a
     // successful Reset returns every state to its default.
     void SetCooperativeLevel(HRESULT hr) { m_hrCooperativeLevel = hr; }
-    int LiveDefaultPoolResources() const { return m_pState->m_nLiveDefaultPool - m_nOwnResources; }
+    // Default-pool objects the test or the code made and still hold.
+    int LiveDefaultPoolResources() const;
+
+    // The faults so far ("#12 DrawIndexedPrimitive: ..."); taken ones no longer fail the test.
+    const std::vector<std::string>& Faults() const { return m_pState->m_vFaults; }
+    std::vector<std::string> TakeFaults();
+    // Everything that fails the test when the device dies, one line each; empty when clean.
+    std::string Problems() const;
 
     DWORD RenderState(D3DRENDERSTATETYPE state) const;
     DWORD TextureStageState(DWORD nStage, D3DTEXTURESTAGESTATETYPE type) const;
@@ -265,12 +351,17 @@ public:
     bool InScene() const { return m_bInScene; }
 
     // Resources made through this device and not yet released.
-    int LiveResources() const { return m_pState->m_nLiveResources - m_nOwnResources; }
+    int LiveResources() const { return m_pState->m_nLiveResources; }
+    // Public references: the creator's, the code's and one per live resource.
     ULONG RefCount() const { return m_nRefs; }
     D3DCAPS9& Caps() { return m_caps; }
     D3DDISPLAYMODE& DisplayMode() { return m_displayMode; }
     CFakeSurface* BackBuffer() const { return m_pBackBuffer; }
     CFakeSurface* DepthStencil() const { return m_pDepthStencil; }
+
+    // Resources take and give back their reference to the device.
+    void HoldRef() { ++m_nRefs; }
+    void DropRef();
 
     // --- IUnknown -------------------------------------------------------------
     STDMETHOD(QueryInterface)(REFIID riid, void** ppv) override;
@@ -425,29 +516,38 @@ public:
     STDMETHOD(CreateQuery)(D3DQUERYTYPE Type, IDirect3DQuery9** ppQuery) override;
 
 private:
+    // Logs the call; answers the injected failure, or S_OK. A call on a
+    // device whose references are all gone is a fault.
     HRESULT Enter(const char* pszMethod, std::initializer_list<uint64_t> args,
-                  std::initializer_list<float> floats = {}) {
-        return m_pState->Enter(pszMethod, args, floats);
-    }
+                  std::initializer_list<float> floats = {});
     HRESULT Leave(HRESULT hr) { return m_pState->Leave(hr); }
+    HRESULT Refuse(const std::string& sWhy, HRESULT hr = D3DERR_INVALIDCALL) { return m_pState->Refuse(sWhy, hr); }
     // Logs a call the fake does not offer, nulls its result and refuses it.
     template <class T>
     HRESULT Unsupported(const char* pszMethod, T** ppOut, HRESULT hr = D3DERR_INVALIDCALL) {
         if (ppOut) *ppOut = nullptr;
-        Enter(pszMethod, {});
-        return Leave(hr);
+        if (FAILED(Enter(pszMethod, {}))) return m_pState->Last().hr;
+        return Refuse("not offered by the recording device", hr);
     }
     HRESULT Unsupported(const char* pszMethod) { return Unsupported<void>(pszMethod, nullptr); }
     void RecordDrawData(const void* pData, UINT nBytes);
+    // Why a draw would be refused (empty when it is sound): the scene, the
+    // vertex format, stream 0 and the textures; nVertices from nFirst are read.
+    std::string DrawProblem(D3DPRIMITIVETYPE type, UINT nPrimitives) const;
+    std::string StreamProblem(UINT nFirstVertex, UINT nVertices) const;
+    std::string IndexProblem(INT nBase, UINT nMin, UINT nCount, UINT nStart, UINT nIndices) const;
+    // Why a surface the code passes in cannot be used here (empty when it can).
+    std::string SurfaceProblem(IDirect3DSurface9* pSurface, DWORD dwNeededUsage, const char* pszWhat) const;
+    bool DepthSmallerThanTarget() const;
 
-    CFakeStatePtr m_pState;
+    std::unique_ptr<CFakeState> m_pState;
+    CFakeDeviceSetup m_setup;
     ULONG m_nRefs = 1;
     HRESULT m_hrCooperativeLevel = D3D_OK;
     D3DCAPS9 m_caps{};
     D3DDISPLAYMODE m_displayMode{};
     CFakeSurface* m_pBackBuffer = nullptr;
     CFakeSurface* m_pDepthStencil = nullptr;
-    int m_nOwnResources = 0;  // the back buffer and the depth buffer
     IDirect3DSurface9* m_apRenderTargets[4] = {};
     IDirect3DSurface9* m_pCurrentDepthStencil = nullptr;
     std::map<DWORD, DWORD> m_mapRenderStates;
@@ -475,6 +575,3 @@ private:
     bool m_bSoftwareVP = false;
     float m_fNPatchSegments = 0.0f;
 };
-
-// Vertices a draw of nPrimitives primitives of this type uses.
-UINT FakeVertexCount(D3DPRIMITIVETYPE type, UINT nPrimitives);

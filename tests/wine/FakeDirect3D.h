@@ -1,68 +1,94 @@
 #pragma once
-// A stand-in for the Direct3D 9 object, for tests of device creation: one
-// adapter with a desktop mode and a list of modes, and CreateDevice that
-// records every call and hands out a test-owned CFakeDevice.
+// A recording stand-in for the Direct3D 9 object: adapters with their display
+// modes, the device types the machine has, and CreateDevice checked as
+// Direct3D 9 checks it. Devices it makes are recording fake devices (it owns
+// them, so that a test can read their logs after the code released them).
 //
-// CreateDevice refuses (D3DERR_NOTAVAILABLE) a full-screen mode the adapter
-// does not list (size, format and refresh rate; rate 0 is the adapter's
-// default), any call while refuseAll is set, and the modes in refusedSizes.
+// Calls are logged like the device's ("CreateDevice", "GetAdapterModeCount"...)
+// and can be made to fail with FailCall. A missing device type or hardware
+// vertex processing on a device without it is refused as on such a machine,
+// which the code is expected to handle; invalid arguments are faults, and the
+// test fails when the object dies with faults left or with more references
+// held than its creator's.
 #include <d3d9.h>
 
-#include <utility>
+#include <memory>
+#include <string>
 #include <vector>
 
-class CFakeDevice;
+#include "FakeDevice.h"
+
+struct CFakeAdapter {
+    std::vector<D3DDISPLAYMODE> vModes;
+    D3DDISPLAYMODE desktop;
+};
 
 class CFakeDirect3D : public IDirect3D9 {
 public:
-    explicit CFakeDirect3D(CFakeDevice* pDevice) : m_pDevice(pDevice) {}
-    virtual ~CFakeDirect3D() = default;
+    // One adapter offering 640 x 480, 800 x 600 and 1024 x 768 in X8R8G8B8 and
+    // R5G6B5 at 60 Hz, with the desktop at 1024 x 768 X8R8G8B8; a hardware
+    // device with hardware vertex processing and no reference rasterizer.
+    CFakeDirect3D();
+    virtual ~CFakeDirect3D();
     CFakeDirect3D(const CFakeDirect3D&) = delete;
     CFakeDirect3D& operator=(const CFakeDirect3D&) = delete;
 
-    struct CCreateCall {
-        D3DDEVTYPE type;
-        DWORD dwFlags;
-        D3DPRESENT_PARAMETERS params;
-        HRESULT hr;
-    };
+    // --- for the tests -------------------------------------------------------
+    std::vector<CFakeAdapter>& Adapters() { return m_vAdapters; }
+    void SetHardwareDevice(bool bPresent) { m_bHal = bPresent; }
+    void SetHardwareVertexProcessing(bool bPresent) { m_bHardwareVertexProcessing = bPresent; }
+    void SetReferenceDevice(bool bPresent) { m_bRef = bPresent; }
 
-    D3DDISPLAYMODE desktop{1280, 1024, 75, D3DFMT_X8R8G8B8};
-    std::vector<D3DDISPLAYMODE> modes;  // the adapter's modes, all formats
-    HRESULT hrDisplayMode = D3D_OK;     // answer of GetAdapterDisplayMode
-    bool refuseAll = false;
-    std::vector<std::pair<UINT, UINT>> refusedSizes;
-    std::vector<CCreateCall> creates;
-    ULONG refs = 1;
+    const std::vector<CFakeCall>& Calls() const { return m_state.m_vCalls; }
+    std::vector<const CFakeCall*> CallsNamed(const std::string& sMethod) const;
+    void FailCall(const std::string& sMethod, int nNth, HRESULT hr);
+    std::vector<std::string> TakeFaults();
+    ULONG RefCount() const { return m_nRefs; }
+    // The devices made, in order; they stay readable after their release.
+    const std::vector<std::unique_ptr<CFakeDevice>>& Devices() const { return m_vDevices; }
 
+    // --- IUnknown -------------------------------------------------------------
     STDMETHOD(QueryInterface)(REFIID riid, void** ppv) override;
-    STDMETHOD_(ULONG, AddRef)() override { return ++refs; }
-    STDMETHOD_(ULONG, Release)() override { return refs > 0 ? --refs : 0; }  // the test owns it
-    STDMETHOD(RegisterSoftwareDevice)(void*) override { return D3DERR_NOTAVAILABLE; }
-    STDMETHOD_(UINT, GetAdapterCount)() override { return 1; }
-    STDMETHOD(GetAdapterIdentifier)(UINT nAdapter, DWORD, D3DADAPTER_IDENTIFIER9* pId) override;
-    STDMETHOD_(UINT, GetAdapterModeCount)(UINT nAdapter, D3DFORMAT format) override;
-    STDMETHOD(EnumAdapterModes)(UINT nAdapter, D3DFORMAT format, UINT nMode, D3DDISPLAYMODE* pMode) override;
-    STDMETHOD(GetAdapterDisplayMode)(UINT nAdapter, D3DDISPLAYMODE* pMode) override;
-    STDMETHOD(CheckDeviceType)(UINT, D3DDEVTYPE, D3DFORMAT, D3DFORMAT, WINBOOL) override { return D3D_OK; }
-    STDMETHOD(CheckDeviceFormat)(UINT, D3DDEVTYPE, D3DFORMAT, DWORD, D3DRESOURCETYPE, D3DFORMAT) override {
-        return D3D_OK;
-    }
-    STDMETHOD(CheckDeviceMultiSampleType)(UINT, D3DDEVTYPE, D3DFORMAT, WINBOOL, D3DMULTISAMPLE_TYPE,
-                                          DWORD*) override {
-        return D3DERR_NOTAVAILABLE;
-    }
-    STDMETHOD(CheckDepthStencilMatch)(UINT, D3DDEVTYPE, D3DFORMAT, D3DFORMAT, D3DFORMAT) override {
-        return D3D_OK;
-    }
-    STDMETHOD(CheckDeviceFormatConversion)(UINT, D3DDEVTYPE, D3DFORMAT, D3DFORMAT) override { return D3D_OK; }
-    STDMETHOD(GetDeviceCaps)(UINT nAdapter, D3DDEVTYPE, D3DCAPS9* pCaps) override;
-    STDMETHOD_(HMONITOR, GetAdapterMonitor)(UINT) override { return nullptr; }
-    STDMETHOD(CreateDevice)(UINT nAdapter, D3DDEVTYPE type, HWND hFocus, DWORD dwFlags,
-                            D3DPRESENT_PARAMETERS* pParams, IDirect3DDevice9** ppDevice) override;
+    STDMETHOD_(ULONG, AddRef)() override;
+    STDMETHOD_(ULONG, Release)() override;
+
+    // --- IDirect3D9 -----------------------------------------------------------
+    STDMETHOD(RegisterSoftwareDevice)(void* pInitializeFunction) override;
+    STDMETHOD_(UINT, GetAdapterCount)() override;
+    STDMETHOD(GetAdapterIdentifier)(UINT Adapter, DWORD Flags, D3DADAPTER_IDENTIFIER9* pIdentifier) override;
+    STDMETHOD_(UINT, GetAdapterModeCount)(UINT Adapter, D3DFORMAT Format) override;
+    STDMETHOD(EnumAdapterModes)(UINT Adapter, D3DFORMAT Format, UINT Mode, D3DDISPLAYMODE* pMode) override;
+    STDMETHOD(GetAdapterDisplayMode)(UINT Adapter, D3DDISPLAYMODE* pMode) override;
+    STDMETHOD(CheckDeviceType)(UINT Adapter, D3DDEVTYPE DevType, D3DFORMAT AdapterFormat, D3DFORMAT BackBufferFormat,
+                               WINBOOL bWindowed) override;
+    STDMETHOD(CheckDeviceFormat)(UINT Adapter, D3DDEVTYPE DeviceType, D3DFORMAT AdapterFormat, DWORD Usage,
+                                 D3DRESOURCETYPE RType, D3DFORMAT CheckFormat) override;
+    STDMETHOD(CheckDeviceMultiSampleType)(UINT Adapter, D3DDEVTYPE DeviceType, D3DFORMAT SurfaceFormat,
+                                          WINBOOL Windowed, D3DMULTISAMPLE_TYPE MultiSampleType,
+                                          DWORD* pQualityLevels) override;
+    STDMETHOD(CheckDepthStencilMatch)(UINT Adapter, D3DDEVTYPE DeviceType, D3DFORMAT AdapterFormat,
+                                      D3DFORMAT RenderTargetFormat, D3DFORMAT DepthStencilFormat) override;
+    STDMETHOD(CheckDeviceFormatConversion)(UINT Adapter, D3DDEVTYPE DeviceType, D3DFORMAT SourceFormat,
+                                           D3DFORMAT TargetFormat) override;
+    STDMETHOD(GetDeviceCaps)(UINT Adapter, D3DDEVTYPE DeviceType, D3DCAPS9* pCaps) override;
+    STDMETHOD_(HMONITOR, GetAdapterMonitor)(UINT Adapter) override;
+    STDMETHOD(CreateDevice)(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFocusWindow, DWORD BehaviorFlags,
+                            D3DPRESENT_PARAMETERS* pPresentationParameters,
+                            IDirect3DDevice9** ppReturnedDeviceInterface) override;
 
 private:
-    bool Offers(const D3DPRESENT_PARAMETERS& params) const;
+    HRESULT Enter(const char* pszMethod, std::initializer_list<uint64_t> args);
+    bool HasDeviceType(D3DDEVTYPE type) const;
+    bool HasMode(UINT nAdapter, UINT nWidth, UINT nHeight, D3DFORMAT format, UINT nRefresh) const;
+    // Why Direct3D 9 would refuse these arguments (empty when it would not).
+    std::string CreateDeviceProblem(UINT nAdapter, D3DDEVTYPE type, HWND hFocus, DWORD dwFlags,
+                                    const D3DPRESENT_PARAMETERS* pp) const;
 
-    CFakeDevice* m_pDevice;
+    CFakeState m_state;
+    ULONG m_nRefs = 1;
+    std::vector<CFakeAdapter> m_vAdapters;
+    bool m_bHal = true;
+    bool m_bHardwareVertexProcessing = true;
+    bool m_bRef = false;
+    std::vector<std::unique_ptr<CFakeDevice>> m_vDevices;
 };

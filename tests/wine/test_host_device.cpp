@@ -2,16 +2,25 @@
 // the frame, the loading screen, the overlay and texture creation.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <algorithm>
 #include <cmath>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "ClassRender/ArchiveTexture.h"
 #include "ClassRender/D3DXTexture.h"
 #include "FakeDevice.h"
+#include "FakeDirect3D.h"
 #include "assets/Resources.h"
+#include "host/CommandLine.h"
 #include "resource.h"
+#include "scene/CameraSchedule.h"
 #include "scene/Cordelune.h"
+#include "test_scene_rig.h"
 
 namespace {
 
@@ -38,10 +47,21 @@ std::vector<uint8_t> MakeTga(int w, int h, int bits, uint8_t r, uint8_t g, uint8
     return t;
 }
 
+void DrainQuitMessages() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
+}
+
+// The fixture's device belongs to the test; the framework's shutdown releases
+// what the test made it load.
 struct HostDeviceTest : ::testing::Test {
     CFakeDevice device;
     CCordelune app;
-    ~HostDeviceTest() override { app.m_pDevice = nullptr; }
+    ~HostDeviceTest() override {
+        app.m_pDevice = nullptr;
+        app.EE_Core_Shutdown();
+        DrainQuitMessages();
+    }
 };
 
 TEST_F(HostDeviceTest, BaseDeviceStatesInTheirOrder) {
@@ -139,6 +159,7 @@ TEST_F(HostDeviceTest, OverlayDrawsTwoPassesPerGlyph) {
     app.m_Settings.TimeModeAMPM = 0;
     app.m_Settings.ShowFPS = 1;
     app.m_nFps = 120;
+    device.BeginScene();  // the overlay is drawn inside the frame's scene
     device.ClearCalls();
     app.EE_Core_DrawOverlay(&device);
     EXPECT_EQ(device.CountCalls("DrawPrimitive"), size_t(2 * (8 + 3)));
@@ -153,6 +174,7 @@ TEST_F(HostDeviceTest, OverlayDrawsTwoPassesPerGlyph) {
     app.EE_Core_DrawOverlay(&device);
     EXPECT_EQ(device.CountCalls("DrawPrimitive"), 0u);
     EXPECT_EQ(RenderStates(device).front(), StatePair(D3DRS_ZENABLE, 0));
+    device.EndScene();
 }
 
 TEST_F(HostDeviceTest, OverlayWithoutItsBufferIsSkipped) {
@@ -175,8 +197,151 @@ TEST_F(HostDeviceTest, ShutdownRunsOnce) {
     app.m_pDevice = &device;  // a second call must not release again
     app.EE_Core_Shutdown();
     EXPECT_EQ(device.RefCount(), nRefs - 1);
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}  // the posted quits
+}
+
+// The device made on the recording Direct3D object, with its fallbacks: the
+// object is the one Direct3DCreate9 handed over; a message-only window (its own
+// root, made without a display) stands in for the saver's window.
+struct DeviceCreationTest : ::testing::Test {
+    CFakeDirect3D d3d;
+    CCordelune app;
+    HWND hWnd = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 8, 8, HWND_MESSAGE, nullptr, nullptr, nullptr);
+
+    DeviceCreationTest() {
+        app.m_Settings.Music = 0;
+        app.m_Settings.SFX = 0;
+        app.m_Settings.UseDesktopSettings = 0;
+        app.m_Video.nWidth = 1024;
+        app.m_Video.nHeight = 768;
+        app.m_Video.nFormat = D3DFMT_X8R8G8B8;
+        app.m_Video.nDepthFormat = D3DFMT_D24S8;
+        app.m_Video.pD3D = &d3d;
+        app.m_hWnd = hWnd;
+    }
+    ~DeviceCreationTest() override {
+        app.EE_Core_Shutdown();
+        app.m_hWnd = nullptr;
+        DestroyWindow(hWnd);
+        DrainQuitMessages();
+    }
+    // (device type, behaviour flags) of each CreateDevice, in order.
+    std::vector<StatePair> Attempts() const {
+        std::vector<StatePair> v;
+        for (const CFakeCall* pCall : d3d.CallsNamed("CreateDevice")) v.emplace_back(pCall->Arg(1), pCall->Arg(3));
+        return v;
+    }
+    static bool Has(const std::vector<std::string>& lines, const std::string& s) {
+        return std::find(lines.begin(), lines.end(), s) != lines.end();
+    }
+    // After the shutdown nothing is left: device and Direct3D object released.
+    void ExpectAllReleased() {
+        EXPECT_EQ(app.m_pDevice, nullptr);
+        EXPECT_EQ(app.m_Video.pD3D, nullptr);
+        EXPECT_EQ(d3d.RefCount(), 0u);
+        for (const auto& pDevice : d3d.Devices()) {
+            EXPECT_EQ(pDevice->RefCount(), 0u);
+            EXPECT_EQ(pDevice->LiveResources(), 0);
+        }
+    }
+};
+
+const StatePair kHalHardware(D3DDEVTYPE_HAL, D3DCREATE_HARDWARE_VERTEXPROCESSING);
+const StatePair kHalSoftware(D3DDEVTYPE_HAL, D3DCREATE_SOFTWARE_VERTEXPROCESSING);
+const StatePair kRefSoftware(D3DDEVTYPE_REF, D3DCREATE_SOFTWARE_VERTEXPROCESSING);
+
+TEST_F(DeviceCreationTest, HardwareDeviceFullScreenInTheSelectedMode) {
+    ASSERT_NE(hWnd, nullptr);
+    CLogCapture log;
+    ASSERT_EQ(app.EE_Core_CreateD3Device(hWnd), S_OK);
+    EXPECT_EQ(Attempts(), std::vector<StatePair>{kHalHardware});
+    const CFakeCall* pCreate = d3d.CallsNamed("CreateDevice").at(0);
+    EXPECT_EQ(pCreate->Arg(0), 0u);                            // the default adapter
+    EXPECT_EQ(pCreate->Arg(2), uint64_t(uintptr_t(hWnd)));     // the focus window
+    EXPECT_EQ(pCreate->Arg(4), 1024u);
+    EXPECT_EQ(pCreate->Arg(5), 768u);
+    EXPECT_EQ(pCreate->Arg(6), uint64_t(D3DFMT_X8R8G8B8));
+    EXPECT_EQ(pCreate->Arg(7), 0u);                            // full screen
+    ASSERT_EQ(d3d.Devices().size(), 1u);
+    CFakeDevice& device = *d3d.Devices()[0];
+    EXPECT_EQ(app.m_pDevice, static_cast<IDirect3DDevice9*>(&device));
+    EXPECT_EQ(device.DepthStencil()->Format(), D3DFMT_D24S8);
+    EXPECT_EQ(device.CountCalls("Present"), 1u) << "the loading screen";
+    const std::vector<std::string> lines = log.NewLines();
+    EXPECT_TRUE(Has(lines, "hal hardware"));
+    EXPECT_FALSE(Has(lines, "hal software"));
+    app.EE_Core_Shutdown();
+    ExpectAllReleased();
+}
+
+// The run loop's steps on the created device: overlay, scene, frames (one of
+// them a cross-fade) and the shutdown, after which nothing is left: every call
+// was sound (the device fails the test otherwise) and every reference given back.
+TEST_F(DeviceCreationTest, ARunFromCreationToShutdownReleasesEverything) {
+    app.m_Settings.ShowTime = 1;
+    app.m_Settings.ShowFPS = 1;
+    ASSERT_EQ(app.EE_Core_CreateD3Device(hWnd), S_OK);
+    CFakeDevice& device = *d3d.Devices().at(0);
+    app.EE_Core_DeviceCreated();
+    app.EE_Core_LoadOverlay(app.m_pDevice);
+    app.EE_Core_LoadScene(app.m_pDevice);
+    app.EE_Core_SceneLoaded(app.m_pDevice);
+    EXPECT_GT(device.LiveResources(), 0);
+    app.EE_Core_Frame();
+    CScene& scene = app.m_Scene;
+    if (MediaEntryExists("camera_action_5.model")) {
+        EXPECT_TRUE(scene.HasCameraPaths());
+        EXPECT_TRUE(scene.CanCrossFade());
+    }
+    if (scene.HasCameraPaths()) {  // a path at its fade window: the next frame cross-fades
+        CCameraPath& path = scene.m_CameraPaths[scene.CurrentCamera()];
+        const int32_t nKey = CameraFadeWindowFor(scene.CurrentCamera(), path.KeyCount()).nEnd - 10;
+        path.m_nStartTime = timeGetTime() - uint32_t(nKey) * 33 - 10;
+    }
+    app.EE_Core_Frame();
+    app.EE_Core_Frame();
+    EXPECT_EQ(device.CountCalls("Present"), 4u) << "the loading screen and three frames";
+    EXPECT_EQ(device.CountCalls("BeginScene"), device.CountCalls("EndScene"));
+    if (scene.HasCameraPaths() && scene.CanCrossFade()) {
+        EXPECT_GE(device.CountCalls("BeginScene"), 1u + 1 + 3 + 1) << "a cross-fade frame has three scenes";
+    }
+    app.EE_Core_Shutdown();
+    ExpectAllReleased();
+}
+
+TEST_F(DeviceCreationTest, WithoutHardwareVertexProcessingSoftwareProcessing) {
+    d3d.SetHardwareVertexProcessing(false);
+    CLogCapture log;
+    ASSERT_EQ(app.EE_Core_CreateD3Device(hWnd), S_OK);
+    EXPECT_EQ(Attempts(), (std::vector<StatePair>{kHalHardware, kHalSoftware}));
+    EXPECT_TRUE(Has(log.NewLines(), "hal software"));
+    ASSERT_EQ(d3d.Devices().size(), 1u);
+    EXPECT_EQ(d3d.Devices()[0]->CountCalls("Present"), 1u);
+    app.EE_Core_Shutdown();
+    ExpectAllReleased();
+}
+
+TEST_F(DeviceCreationTest, WithoutAHardwareDeviceTheReferenceDevice) {
+    d3d.SetHardwareDevice(false);
+    d3d.SetReferenceDevice(true);
+    CLogCapture log;
+    ASSERT_EQ(app.EE_Core_CreateD3Device(hWnd), S_OK);
+    EXPECT_EQ(Attempts(), (std::vector<StatePair>{kHalHardware, kHalSoftware, kRefSoftware}));
+    EXPECT_TRUE(Has(log.NewLines(), "ref software"));
+    app.EE_Core_Shutdown();
+    ExpectAllReleased();
+}
+
+TEST_F(DeviceCreationTest, AllRefusedTheRunEndsCleanly) {
+    d3d.SetHardwareDevice(false);
+    app.m_nRunMode = RUNMODE_SAVER;
+    CLogCapture log;
+    EXPECT_EQ(app.EE_Core_Run(), S_OK);  // the shutdown's quit message ends the loop
+    EXPECT_EQ(Attempts(), (std::vector<StatePair>{kHalHardware, kHalSoftware, kRefSoftware}));
+    EXPECT_TRUE(d3d.Devices().empty());
+    const std::vector<std::string> lines = log.NewLines();
+    EXPECT_TRUE(Has(lines, "error create 3d device"));
+    EXPECT_FALSE(Has(lines, "hal hardware") || Has(lines, "ref software"));
+    ExpectAllReleased();
 }
 
 TEST(D3DXTexture, RoundsUpToPowersOfTwoWithAFullChain) {

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "FakeDevice.h"
-#include "FakeDirect3D.h"
+#include "FakeModeDirect3D.h"
 #include "host/CommandLine.h"
 #include "scene/Cordelune.h"
 #include "test_scene_rig.h"
@@ -22,7 +22,7 @@ namespace {
 
 struct DeviceResetTest : ::testing::Test {
     CFakeDevice device;
-    CFakeDirect3D d3d{&device};
+    CFakeModeDirect3D d3d{&device};
     CCordelune app;
     CLogCapture log;
     int nLoadedDefaultPool = 0;

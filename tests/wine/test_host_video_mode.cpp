@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "FakeDevice.h"
-#include "FakeDirect3D.h"
+#include "FakeModeDirect3D.h"
 #include "scene/Cordelune.h"
 #include "test_scene_rig.h"
 
@@ -19,7 +19,7 @@ constexpr D3DFORMAT R5 = D3DFMT_R5G6B5;
 
 struct VideoModeTest : ::testing::Test {
     CFakeDevice device;
-    CFakeDirect3D d3d{&device};
+    CFakeModeDirect3D d3d{&device};
     CCordelune app;
     CLogCapture log;
 

@@ -112,7 +112,7 @@ TEST_F(SceneActorTest, HeartRisesIsHitShowsTheQuoteAndFades) {
     EXPECT_EQ(heart.m_fAlpha, 1.0f);
     EXPECT_EQ(heart.m_Text.m_nTint, 0xFFFFFFFFu);
     RunHeart(t, tQuote + 15000);
-    EXPECT_NEAR(heart.m_fAlpha, 1.0f - 0.6f * (t - tQuote - 14000) * 0.001f, 0.04);
+    EXPECT_NEAR(heart.m_fAlpha, 0.4f, 0.02) << "one second into the fade of 0.6 a second";
     RunHeart(t, tQuote + 15800);
     EXPECT_EQ(heart.m_nState, kHeartAbsent);
     EXPECT_EQ(Alpha(heart.m_Text.m_nTint), 0u);
@@ -135,6 +135,8 @@ TEST_F(SceneActorTest, HeartDrawsByState) {
     const size_t nText = heart.m_Text.IsLoaded() ? 1 : 0;
     D3DXMATRIX viewInverse;
     D3DXMatrixIdentity(&viewInverse);
+    heart.m_Mesh.UpdateFrame();  // the frame's update comes before its draws
+    device.BeginScene();
     heart.m_nState = kHeartAbsent;
     device.ClearCalls();
     heart.Render(&device, viewInverse);
@@ -162,6 +164,7 @@ TEST_F(SceneActorTest, HeartDrawsByState) {
     device.ClearCalls();
     heart.Render(&device, viewInverse);
     EXPECT_EQ(device.CountCalls("DrawIndexedPrimitive"), nText);
+    device.EndScene();
 }
 
 TEST_F(SceneActorTest, CupidShootsAfterHisPassAndTheArrowHitsOnce) {
@@ -244,8 +247,8 @@ TEST_F(SceneActorTest, CupidTurnsTowardsTheHeart) {
     const D3DXVECTOR3 vStart = cupid.m_vCurrentTarget;
     cupid.AimAt(D3DXVECTOR3(-2.0f, 10.0f, 0.0f));
     const uint32_t t = cupid.m_nAimStart + 10;
-    cupid.UpdateAt(t + 990, billboard);  // t = 0.5: sin(0.785)
-    const float s = std::sin((1000.0f * 0.0005f) * 1.57075f);
+    cupid.UpdateAt(t + 990, billboard);  // halfway through the 2 s turn: sin(0.785) of the way
+    const float s = 0.70709f;
     EXPECT_NEAR(cupid.m_vCurrentTarget.y, 10.0f * s + vStart.y * (1 - s), 1e-3);
     cupid.UpdateAt(t + 2000, billboard);
     EXPECT_FLOAT_EQ(cupid.m_vCurrentTarget.y, 10.0f);

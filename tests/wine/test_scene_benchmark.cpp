@@ -24,7 +24,7 @@
 #include "ClassRender/D3DXTexture.h"
 #include "ClassRender/MediaEntry.h"
 #include "ClassRender/MeshModel.h"
-#include "FakeDirect3D.h"
+#include "FakeModeDirect3D.h"
 #include "host/CommandLine.h"
 #include "scene/Cordelune.h"
 #include "test_scene_rig.h"
@@ -142,11 +142,14 @@ TEST(SceneBenchmark, DISABLED_Frames) {
     fade.Print("during cross-fades");
     scene.Free();
     app.m_pDevice = nullptr;
+    app.EE_Core_Shutdown();  // the overlay's resources
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
 }
 
 TEST(SceneBenchmark, DISABLED_DeviceReset) {
     CFakeDevice device;
-    CFakeDirect3D d3d(&device);
+    CFakeModeDirect3D d3d(&device);
     CCordelune app;
     app.m_nRunMode = RUNMODE_TEST;
     app.m_Settings.Music = 0;

@@ -2,9 +2,14 @@
 // recording fake device.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
+#include <windows.h>
+#include <mmsystem.h>
+
+#include "scene/CameraSchedule.h"
 #include "scene/Cordelune.h"
 #include "scene/SceneVertex.h"
 #include "test_scene_rig.h"
@@ -227,4 +232,49 @@ TEST_F(SceneLoadTest, RenderTargetFailureIsLoggedAndDisablesTheFade) {
     EXPECT_EQ(lines[0], "error create render target 1");
     EXPECT_FALSE(scene.CanCrossFade());
     EXPECT_EQ(scene.m_pBackBuffer, nullptr);
+}
+
+// Whatever the device refuses while the scene loads, the scene draws what it
+// has without an invalid call and gives every resource back: each round fails
+// the first call of one kind, or every call of that kind from the middle of
+// the load on, then draws a direct and a cross-fading frame and frees.
+TEST(SceneLoadFailures, RefusedCreationsAndLocksLeaveNoInvalidCallAndNoLeak) {
+    std::map<std::string, int> counts;
+    {
+        CCordelune app;
+        app.m_Settings.Music = 0;
+        app.m_Settings.SFX = 0;
+        CFakeDevice device;
+        CScene scene;
+        scene.LoadWith(&device, &app);
+        for (const CFakeCall& call : device.Calls()) ++counts[call.sMethod];
+        scene.Free();
+    }
+    for (const char* pszMethod : {"CreateTexture", "CreateVertexBuffer", "CreateIndexBuffer", "Texture.LockRect",
+                                  "VertexBuffer.Lock", "IndexBuffer.Lock"}) {
+        const int nCalls = counts[pszMethod];
+        ASSERT_GT(nCalls, 0) << pszMethod;
+        for (int nFirst : {1, nCalls / 2 + 1}) {
+            SCOPED_TRACE(std::string(pszMethod) + (nFirst == 1 ? " number 1 refused" : " refused from the middle on"));
+            CCordelune app;
+            app.m_Settings.Music = 0;
+            app.m_Settings.SFX = 0;
+            CFakeDevice device;
+            CScene scene;
+            if (nFirst == 1)
+                device.FailCall(pszMethod, 1);
+            else
+                device.FailCallsFrom(pszMethod, nFirst);
+            scene.LoadWith(&device, &app);
+            scene.Frame(&device);
+            if (scene.HasCameraPaths()) {
+                CCameraPath& path = scene.m_CameraPaths[scene.CurrentCamera()];
+                const int32_t nKey = CameraFadeWindowFor(scene.CurrentCamera(), path.KeyCount()).nEnd - 10;
+                path.m_nStartTime = timeGetTime() - uint32_t(nKey) * 33 - 10;
+                scene.Frame(&device);
+            }
+            scene.Free();
+            EXPECT_EQ(device.LiveResources(), 0);
+        }
+    }
 }

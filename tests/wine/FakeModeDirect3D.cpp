@@ -1,0 +1,76 @@
+#include "FakeModeDirect3D.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "FakeDevice.h"
+
+HRESULT CFakeModeDirect3D::QueryInterface(REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (riid != __uuidof(IUnknown) && riid != __uuidof(IDirect3D9)) return E_NOINTERFACE;
+    *ppv = this;
+    AddRef();
+    return S_OK;
+}
+
+HRESULT CFakeModeDirect3D::GetAdapterIdentifier(UINT nAdapter, DWORD, D3DADAPTER_IDENTIFIER9* pId) {
+    if (nAdapter != 0 || !pId) return D3DERR_INVALIDCALL;
+    std::memset(pId, 0, sizeof *pId);
+    return D3D_OK;
+}
+
+UINT CFakeModeDirect3D::GetAdapterModeCount(UINT nAdapter, D3DFORMAT format) {
+    if (nAdapter != 0) return 0;
+    return UINT(std::count_if(modes.begin(), modes.end(),
+                              [format](const D3DDISPLAYMODE& m) { return m.Format == format; }));
+}
+
+HRESULT CFakeModeDirect3D::EnumAdapterModes(UINT nAdapter, D3DFORMAT format, UINT nMode, D3DDISPLAYMODE* pMode) {
+    if (nAdapter != 0 || !pMode) return D3DERR_INVALIDCALL;
+    for (const D3DDISPLAYMODE& m : modes)
+        if (m.Format == format && nMode-- == 0) {
+            *pMode = m;
+            return D3D_OK;
+        }
+    return D3DERR_INVALIDCALL;
+}
+
+HRESULT CFakeModeDirect3D::GetAdapterDisplayMode(UINT nAdapter, D3DDISPLAYMODE* pMode) {
+    if (nAdapter != 0 || !pMode) return D3DERR_INVALIDCALL;
+    if (FAILED(hrDisplayMode)) return hrDisplayMode;
+    *pMode = desktop;
+    return D3D_OK;
+}
+
+HRESULT CFakeModeDirect3D::GetDeviceCaps(UINT nAdapter, D3DDEVTYPE, D3DCAPS9* pCaps) {
+    if (nAdapter != 0 || !pCaps) return D3DERR_INVALIDCALL;
+    std::memset(pCaps, 0, sizeof *pCaps);
+    return D3D_OK;
+}
+
+bool CFakeModeDirect3D::Offers(const D3DPRESENT_PARAMETERS& p) const {
+    const auto same = [&p](const D3DDISPLAYMODE& m) {
+        return m.Width == p.BackBufferWidth && m.Height == p.BackBufferHeight && m.Format == p.BackBufferFormat &&
+               (p.FullScreen_RefreshRateInHz == 0 || m.RefreshRate == p.FullScreen_RefreshRateInHz);
+    };
+    const bool bDesktop = same(desktop);
+    return bDesktop || std::any_of(modes.begin(), modes.end(), same);
+}
+
+HRESULT CFakeModeDirect3D::CreateDevice(UINT nAdapter, D3DDEVTYPE type, HWND, DWORD dwFlags,
+                                    D3DPRESENT_PARAMETERS* pParams, IDirect3DDevice9** ppDevice) {
+    if (ppDevice) *ppDevice = nullptr;
+    CCreateCall call{type, dwFlags, pParams ? *pParams : D3DPRESENT_PARAMETERS{}, D3D_OK};
+    const bool bRefusedSize =
+        pParams && std::find(refusedSizes.begin(), refusedSizes.end(),
+                             std::make_pair(pParams->BackBufferWidth, pParams->BackBufferHeight)) !=
+                       refusedSizes.end();
+    if (nAdapter != 0 || !pParams || !ppDevice) call.hr = D3DERR_INVALIDCALL;
+    else if (refuseAll || bRefusedSize || (!pParams->Windowed && !Offers(*pParams))) call.hr = D3DERR_NOTAVAILABLE;
+    creates.push_back(call);
+    if (FAILED(call.hr)) return call.hr;
+    m_pDevice->AddRef();
+    *ppDevice = m_pDevice;
+    return D3D_OK;
+}
