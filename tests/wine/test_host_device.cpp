@@ -336,9 +336,12 @@ TEST_F(DeviceCreationTest, AllRefusedTheRunEndsCleanly) {
     app.m_nRunMode = RUNMODE_SAVER;
     CLogCapture log;
     EXPECT_EQ(app.EE_Core_Run(), S_OK);  // the shutdown's quit message ends the loop
-    EXPECT_EQ(Attempts(), (std::vector<StatePair>{kHalHardware, kHalSoftware, kRefSoftware}));
+    // The chosen mode, then the desktop settings once, each with all three.
+    EXPECT_EQ(Attempts(), (std::vector<StatePair>{kHalHardware, kHalSoftware, kRefSoftware, kHalHardware,
+                                                  kHalSoftware, kRefSoftware}));
     EXPECT_TRUE(d3d.Devices().empty());
     const std::vector<std::string> lines = log.NewLines();
+    EXPECT_TRUE(Has(lines, "video mode refused, using the desktop settings"));
     EXPECT_TRUE(Has(lines, "error create 3d device"));
     EXPECT_FALSE(Has(lines, "hal hardware") || Has(lines, "ref software"));
     ExpectAllReleased();
