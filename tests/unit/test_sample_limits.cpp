@@ -213,8 +213,9 @@ Bytes MakePage(uint8_t nFlags, int64_t nGranule, uint32_t nSequence, const std::
     return page;
 }
 
-// A stream whose setup header declares one codebook of nEntries entries.
-Bytes StreamWithCodebook(const Bytes& model, uint32_t nEntries) {
+// A stream with the identification header of model and the given setup
+// header.
+Bytes StreamWithSetup(const Bytes& model, const Bytes& setup) {
     const Bytes id(model.begin() + long(IdHeader(model)), model.begin() + long(IdHeader(model)) + 30);
     BitWriter comment;
     comment.Put(3, 8);
@@ -222,6 +223,17 @@ Bytes StreamWithCodebook(const Bytes& model, uint32_t nEntries) {
     comment.Put(0, 32);  // vendor
     comment.Put(0, 32);  // no comments
     comment.Put(1, 8);   // framing
+    Bytes stream = MakePage(0x02, 0, 0, {id});
+    const Bytes headers = MakePage(0, 0, 1, {comment.m_Bytes, setup});
+    const Bytes audio = MakePage(0x04, 1000, 2, {Bytes{0}});
+    stream.insert(stream.end(), headers.begin(), headers.end());
+    stream.insert(stream.end(), audio.begin(), audio.end());
+    return stream;
+}
+
+// The start of a setup header with one codebook of nEntries one-dimensional
+// entries.
+BitWriter SetupWithCodebook(uint32_t nEntries) {
     BitWriter setup;
     setup.Put(5, 8);
     setup.PutText("vorbis");
@@ -229,27 +241,43 @@ Bytes StreamWithCodebook(const Bytes& model, uint32_t nEntries) {
     setup.Put(0x564342, 24);  // its sync pattern
     setup.Put(1, 16);         // dimensions
     setup.Put(nEntries, 24);
-    setup.Put(1, 1);          // ordered lengths: one run covers every entry
+    return setup;
+}
+
+// Every entry's code length in one run; no lookup table.
+Bytes OrderedCodebook(uint32_t nEntries) {
+    BitWriter setup = SetupWithCodebook(nEntries);
+    setup.Put(1, 1);  // ordered
     setup.Put(0, 5);
     setup.Put(nEntries, 24);
-    setup.Put(0, 4);          // no lookup table
+    setup.Put(0, 4);
     setup.Put(0, 32);
-    Bytes stream = MakePage(0x02, 0, 0, {id});
-    const Bytes headers = MakePage(0, 0, 1, {comment.m_Bytes, setup.m_Bytes});
-    const Bytes audio = MakePage(0x04, 1000, 2, {Bytes{0}});
-    stream.insert(stream.end(), headers.begin(), headers.end());
-    stream.insert(stream.end(), audio.begin(), audio.end());
-    return stream;
+    return setup.m_Bytes;
 }
 
 TEST_F(Streams, AHugeCodebookMeetsTheDecodersMemoryCeiling) {
     // 16.7 million entries: a few bytes of header that would have the
     // decoder build tables of hundreds of megabytes.
-    const Bytes huge = StreamWithCodebook(m_Stereo48k, 0xFFFFFF);
+    const Bytes huge = StreamWithSetup(m_Stereo48k, OrderedCodebook(0xFFFFFF));
     ASSERT_TRUE(CheckOggStream(huge.data(), huge.size(), nullptr));
     EXPECT_EQ(Decode(huge), bass::kErrorMem);
     // A small one is parsed on, and fails on the missing rest of the header.
-    EXPECT_EQ(Decode(StreamWithCodebook(m_Stereo48k, 16)), bass::kErrorFileForm);
+    EXPECT_EQ(Decode(StreamWithSetup(m_Stereo48k, OrderedCodebook(16))), bass::kErrorFileForm);
+    EXPECT_EQ(VorbisLiveBlocks(), 0u);
+}
+
+TEST_F(Streams, AHeaderThatStopsTheDecoderHalfWayLeavesNoMemoryBehind) {
+    // A sparse codebook whose first code is 32 bits long: the decoder stops
+    // with its list of code lengths still allocated (found by fuzzing).
+    BitWriter setup = SetupWithCodebook(64);
+    setup.Put(0, 1);   // not ordered
+    setup.Put(1, 1);   // sparse
+    setup.Put(1, 1);   // the first entry is present...
+    setup.Put(31, 5);  // ...with a length of 32
+    setup.Put(0, 32);
+    ASSERT_EQ(VorbisLiveBlocks(), 0u);
+    EXPECT_EQ(Decode(StreamWithSetup(m_Stereo48k, setup.m_Bytes)), bass::kErrorFileForm);
+    EXPECT_EQ(VorbisLiveBlocks(), 0u);
 }
 
 TEST(VorbisMemory, AllocationsBeyondTheCeilingFail) {
@@ -274,6 +302,20 @@ TEST(VorbisMemory, AllocationsBeyondTheCeilingFail) {
     VorbisFree(c);
     EXPECT_EQ(budget.Used(), 0u);
     EXPECT_EQ(VorbisMalloc(size_t(-1)), nullptr);
+}
+
+TEST(VorbisMemory, TheBudgetFreesWhatIsLeftAtItsEnd) {
+    const size_t nBefore = VorbisLiveBlocks();
+    {
+        CVorbisMemoryBudget budget(1 << 20);
+        void* a = VorbisMalloc(100);
+        VorbisMalloc(200);
+        VorbisMalloc(300);
+        VorbisFree(a);
+        EXPECT_EQ(VorbisLiveBlocks(), nBefore + 2);
+        EXPECT_EQ(budget.Used(), 500u);
+    }
+    EXPECT_EQ(VorbisLiveBlocks(), nBefore);
 }
 
 TEST(VorbisFormatHeader, ReadsTheIdentificationHeader) {
