@@ -57,6 +57,9 @@ void NormalizeModeList(std::vector<DisplayMode>& modes) {
 
 int32_t EE_Core_SelectModeFromList(const std::vector<DisplayMode>& modes, int32_t& nSelectedMode,
                                    SelectedMode& out) {
+    // A stored index beyond the list (another adapter, a damaged value) is
+    // no choice at all: the default mode is taken as when none was stored.
+    if (nSelectedMode < -1 || (nSelectedMode >= 0 && size_t(nSelectedMode) >= modes.size())) nSelectedMode = -1;
     for (size_t i = 0; i < modes.size(); ++i) {
         const DisplayMode& mode = modes[i];
         if (nSelectedMode == -1 && mode.Width == 1024 && ModeBitCount(mode.Format) == 32)
