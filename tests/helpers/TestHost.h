@@ -42,3 +42,4 @@ void ReportPaint(const RECT& rc, const std::string& sSaver, int nBitmapId);
 
 int RunWindowList(const CHostOptions& opt);
 int RunPreviewHost(const CHostOptions& opt);
+int RunProcessObjects(const CHostOptions& opt);
