@@ -53,8 +53,9 @@ uint64_t MeshFileSize(uint64_t F, uint64_t V, uint64_t T, uint64_t C, uint64_t N
     return 4 + F * (4 + 12 * V) + 4 + 8 * T + 4 + 4 * C + 4 + 6 * N;
 }
 
-bool ParseMesh(const uint8_t* pData, size_t nSize, MeshData& out) {
-    out = MeshData();
+namespace {
+
+bool ParseMeshInto(const uint8_t* pData, size_t nSize, MeshData& out) {
     CReader in(pData, nSize);
     uint32_t F = 0;
     if (!in.U32(F) || F == 0) return false;
@@ -81,6 +82,17 @@ bool ParseMesh(const uint8_t* pData, size_t nSize, MeshData& out) {
     if (!in.U32(N) || !in.U16s(out.aTriangles, uint64_t(N) * 3)) return false;
     return IndicesBelow(out.aCorners, 0, 2, out.nVertexCount) &&
            IndicesBelow(out.aCorners, 1, 2, T) && IndicesBelow(out.aTriangles, 0, 1, C);
+}
+
+}  // namespace
+
+bool ParseMesh(const uint8_t* pData, size_t nSize, MeshData& out) {
+    out = MeshData();
+    if (ParseMeshInto(pData, nSize, out)) return true;
+    // Nothing of a damaged entry is kept: a caller that draws what it got
+    // must not find counts without the data behind them.
+    out = MeshData();
+    return false;
 }
 
 bool ParseCameraPath(const uint8_t* pData, size_t nSize, CameraKeys& out) {

@@ -57,6 +57,10 @@ void NormalizeModeList(std::vector<DisplayMode>& modes) {
 
 int32_t EE_Core_SelectModeFromList(const std::vector<DisplayMode>& modes, int32_t& nSelectedMode,
                                    SelectedMode& out) {
+    // A negative index other than -1 can only be a damaged value: no choice,
+    // so the default mode is taken as when none was stored. An index past the
+    // end may be a mode of another adapter; device creation resolves it.
+    if (nSelectedMode < -1) nSelectedMode = -1;
     for (size_t i = 0; i < modes.size(); ++i) {
         const DisplayMode& mode = modes[i];
         if (nSelectedMode == -1 && mode.Width == 1024 && ModeBitCount(mode.Format) == 32)

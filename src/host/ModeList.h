@@ -28,10 +28,11 @@ struct SelectedMode {
 // then format value descending (so 16 bits before 32 bits of the same size).
 void NormalizeModeList(std::vector<DisplayMode>& modes);
 
-// Walks the list: with nSelectedMode -1 the first 1024-wide 32-bit mode is
-// chosen. The chosen mode is copied into out (with its listed refresh rate)
-// with a D24S8 depth format; when the index matches no mode, out is left as
-// it was. Returns the mode count.
+// Walks the list: with nSelectedMode -1, or a damaged negative index, the
+// first 1024-wide 32-bit mode is chosen. The chosen mode is copied into out
+// (with its listed refresh rate) with a D24S8 depth format; when the index
+// matches no mode (a list that got shorter), out is left as it was and the
+// device falls back to the desktop settings. Returns the mode count.
 int32_t EE_Core_SelectModeFromList(const std::vector<DisplayMode>& modes, int32_t& nSelectedMode,
                                    SelectedMode& out);
 

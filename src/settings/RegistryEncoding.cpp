@@ -13,6 +13,11 @@ void ApplyStoredInteger(uint32_t nStored, int32_t& nField) {
     if (nStored != 0) nField = int32_t(nStored);
 }
 
+void ApplyStoredVolume(uint32_t nStored, int32_t& nField) {
+    const int32_t n = int32_t(nStored);
+    if (n >= kMinStoredVolume && n <= kMaxStoredVolume) nField = n;
+}
+
 bool UserLinesEmpty(const QuoteRecord& user) {
     for (int32_t i = 0; i < kUserLineCount; ++i)
         if (user.aszLines[i][0] != '\0') return false;
@@ -46,11 +51,12 @@ void EncodeStoredLine(const char (&line)[kQuoteLineSize], char (&out)[kStoredLin
 
 #define CL_BOOL(name) {#name, StoredKind::Boolean, &SaverSettings::name}
 #define CL_INT(name) {#name, StoredKind::Integer, &SaverSettings::name}
+#define CL_VOLUME {"MusicVolume", StoredKind::Volume, &SaverSettings::MusicVolume}
 #define CL_MODE {"m_nSelectedMode", StoredKind::SelectedMode, nullptr}
 
 const StoredValue kReadOrder[kStoredValueCount] = {
     CL_BOOL(ShowFPS), CL_BOOL(ShowTime), CL_BOOL(TimeModeAMPM), CL_BOOL(ExitOnMouseMove),
-    CL_BOOL(SFX), CL_BOOL(Music), CL_INT(MusicVolume), CL_BOOL(UseDesktopSettings),
+    CL_BOOL(SFX), CL_BOOL(Music), CL_VOLUME, CL_BOOL(UseDesktopSettings),
     CL_INT(Height), CL_INT(Width), CL_INT(BitCount), CL_INT(FSAA),
     CL_MODE,
 };
@@ -58,11 +64,12 @@ const StoredValue kReadOrder[kStoredValueCount] = {
 const StoredValue kWriteOrder[kStoredValueCount] = {
     CL_BOOL(ShowFPS), CL_BOOL(ShowTime), CL_BOOL(TimeModeAMPM), CL_BOOL(ExitOnMouseMove),
     CL_BOOL(SFX), CL_BOOL(Music), CL_MODE, CL_BOOL(UseDesktopSettings),
-    CL_INT(Height), CL_INT(Width), CL_INT(BitCount), CL_INT(FSAA), CL_INT(MusicVolume),
+    CL_INT(Height), CL_INT(Width), CL_INT(BitCount), CL_INT(FSAA), CL_VOLUME,
 };
 
 #undef CL_BOOL
 #undef CL_INT
+#undef CL_VOLUME
 #undef CL_MODE
 
 const char* const kCustomLineNames[kUserLineCount] = {
@@ -72,7 +79,8 @@ uint32_t EncodeStoredValue(const StoredValue& value, const SaverSettings& settin
                            int32_t nSelectedMode) {
     switch (value.eKind) {
     case StoredKind::Boolean: return EncodeBoolean(settings.*value.pField);
-    case StoredKind::Integer: return uint32_t(settings.*value.pField);
+    case StoredKind::Integer:
+    case StoredKind::Volume: return uint32_t(settings.*value.pField);
     case StoredKind::SelectedMode: return uint32_t(nSelectedMode);
     }
     return 0;
@@ -83,6 +91,7 @@ void ApplyStoredValue(const StoredValue& value, bool bPresent, uint32_t nStored,
     switch (value.eKind) {
     case StoredKind::Boolean: ApplyStoredBoolean(bPresent ? nStored : 0, settings.*value.pField); break;
     case StoredKind::Integer: ApplyStoredInteger(bPresent ? nStored : 0, settings.*value.pField); break;
+    case StoredKind::Volume: ApplyStoredVolume(bPresent ? nStored : 0, settings.*value.pField); break;
     case StoredKind::SelectedMode:
         if (bPresent) nSelectedMode = int32_t(nStored);
         break;

@@ -20,6 +20,11 @@ uint32_t EncodeBoolean(int32_t nField);
 void ApplyStoredBoolean(uint32_t nStored, int32_t& nField);
 // A non-zero value replaces the field; 0 (absent included) leaves it.
 void ApplyStoredInteger(uint32_t nStored, int32_t& nField);
+// The volume is an integer of the slider's range: anything outside 1..100
+// (0 and absent included) leaves the field.
+constexpr int32_t kMinStoredVolume = 1;
+constexpr int32_t kMaxStoredVolume = 100;
+void ApplyStoredVolume(uint32_t nStored, int32_t& nField);
 
 // True when lines 1..4 all start with NUL.
 bool UserLinesEmpty(const QuoteRecord& user);
@@ -37,7 +42,7 @@ void SetLineFromStored(char (&line)[kQuoteLineSize], const char* pData, size_t n
 void EncodeStoredLine(const char (&line)[kQuoteLineSize], char (&out)[kStoredLineSize]);
 
 // The DWORD values. The read and the write walk them in different orders.
-enum class StoredKind { Boolean, Integer, SelectedMode };
+enum class StoredKind { Boolean, Integer, Volume, SelectedMode };
 struct StoredValue {
     const char* pszName;
     StoredKind eKind;

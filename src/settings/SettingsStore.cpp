@@ -35,12 +35,18 @@ void ShowDefaultsMessage(const char* pszText, const char* pszCaption) {
     MessageBoxA(nullptr, pszText, pszCaption, MB_OK);
 }
 
+// Only what the write stores counts: a value of another type or size (text,
+// binary data, a QWORD, or one too long to fit) reads as absent.
 bool QueryDword(HKEY hKey, const char* pszName, DWORD& nValue) {
     nValue = 0;
     DWORD nSize = sizeof nValue, nType = 0;
-    return RegQueryValueExA(hKey, pszName, nullptr, &nType, reinterpret_cast<BYTE*>(&nValue),
-                            &nSize) == ERROR_SUCCESS &&
-           nSize == sizeof nValue;
+    if (RegQueryValueExA(hKey, pszName, nullptr, &nType, reinterpret_cast<BYTE*>(&nValue), &nSize) !=
+            ERROR_SUCCESS ||
+        nType != REG_DWORD || nSize != sizeof nValue) {
+        nValue = 0;
+        return false;
+    }
+    return true;
 }
 
 void StoreDword(HKEY hKey, const char* pszName, DWORD nValue) {

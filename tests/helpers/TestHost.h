@@ -50,3 +50,4 @@ int RunPreviewHost(const CHostOptions& opt);
 int RunWaitProcess(DWORD dwPid, int nMs);
 // Monitors and display adapters as the platform reports them.
 int RunMonitorList();
+int RunProcessObjects(const CHostOptions& opt);

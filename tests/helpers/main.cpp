@@ -25,6 +25,8 @@ void Usage() {
                  "  adjust-rect STYLE EXSTYLE W H         window size for a W x H client area\n"
                  "  desktop                               print the desktop window\n"
                  "  post HWND MSG [WPARAM [LPARAM]]       post a message\n"
+                 "  objects --image NAME                  handle, GDI and USER object counts,\n"
+                 "                                        windows and memory of a process\n"
                  "  close HWND                            post WM_CLOSE\n"
                  "  sysclose HWND                         post WM_SYSCOMMAND SC_CLOSE\n");
 }
@@ -54,6 +56,7 @@ int main(int argc, char** argv) {
     const auto& a = opt.vArgs;
     if (!std::strcmp(pszCommand, "windows")) return RunWindowList(opt);
     if (!std::strcmp(pszCommand, "preview")) return RunPreviewHost(opt);
+    if (!std::strcmp(pszCommand, "objects")) return RunProcessObjects(opt);
     if (!std::strcmp(pszCommand, "adjust-rect") && a.size() == 4) {
         RECT rc{0, 0, std::atoi(a[2].c_str()), std::atoi(a[3].c_str())};
         if (!AdjustWindowRectEx(&rc, (DWORD)Number(a[0].c_str()), FALSE, (DWORD)Number(a[1].c_str()))) return 1;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -134,8 +135,8 @@ TEST(ModeList, SelectionWalk) {
     EXPECT_EQ(out.Width, 640u);
     EXPECT_EQ(out.Format, R5);
     EXPECT_EQ(ModeBitCount(out.Format), 16);
-    // Out of range: nothing copied.
-    for (int32_t nBad : {6, 100, -2}) {
+    // Past the end (a list that got shorter): nothing copied, the index kept.
+    for (int32_t nBad : {6, 100, INT32_MAX}) {
         nSelected = nBad;
         out = SelectedMode();
         EXPECT_EQ(EE_Core_SelectModeFromList(modes, nSelected, out), 6);
@@ -143,6 +144,24 @@ TEST(ModeList, SelectionWalk) {
         EXPECT_EQ(out.Width, 0u);
         EXPECT_EQ(out.DepthFormat, 0);
     }
+    // Negative (a damaged value): no choice, so the default mode is taken.
+    for (int32_t nBad : {-2, INT32_MIN}) {
+        nSelected = nBad;
+        out = SelectedMode();
+        EXPECT_EQ(EE_Core_SelectModeFromList(modes, nSelected, out), 6);
+        EXPECT_EQ(nSelected, 3) << nBad;
+        EXPECT_EQ(out.Width, 1024u);
+        EXPECT_EQ(out.Height, 600u);
+    }
+    // With no 1024-wide 32-bit mode a damaged index leaves the choice open.
+    std::vector<DisplayMode> small = Adapter({{640, 480}});
+    NormalizeModeList(small);
+    nSelected = -7;
+    out = SelectedMode();
+    EE_Core_SelectModeFromList(small, nSelected, out);
+    EXPECT_EQ(nSelected, -1);
+    EXPECT_EQ(out.Width, 0u);
+    EXPECT_EQ(out.DepthFormat, 0);
 }
 
 TEST(ModeList, NoThirtyTwoBitModeOf1024LeavesTheChoiceOpen) {

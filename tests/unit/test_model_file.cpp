@@ -48,11 +48,17 @@ TEST(ModelFile, GlowLikeQuadMatchesTheSizeFormula) {
     EXPECT_EQ(mesh.TriangleCount(), 2u);
 }
 
+// A failed parse leaves nothing behind: no counts without their data.
+bool FailsEmpty(const std::vector<uint8_t>& bytes, size_t nSize) {
+    MeshData mesh;
+    return !ParseMesh(bytes.data(), nSize, mesh) && mesh.nFrameCount == 0 && mesh.nVertexCount == 0 &&
+           mesh.aPositions.empty() && mesh.aTexCoords.empty() && mesh.aCorners.empty() && mesh.aTriangles.empty();
+}
+
 TEST(ModelFile, DamagedMeshesFail) {
     MeshData mesh;
     const auto good = QuadMesh(3);
-    for (size_t n = 0; n < good.size(); ++n)
-        EXPECT_FALSE(ParseMesh(good.data(), n, mesh)) << "truncated at " << n;
+    for (size_t n = 0; n < good.size(); ++n) EXPECT_TRUE(FailsEmpty(good, n)) << "truncated at " << n;
     EXPECT_FALSE(ParseMesh(nullptr, 100, mesh));
 
     auto zeroFrames = good;
@@ -78,6 +84,8 @@ TEST(ModelFile, DamagedMeshesFail) {
     auto badCorner = good;
     badCorner[nCorners + 16 + 4] = 4;
     EXPECT_FALSE(ParseMesh(badCorner.data(), badCorner.size(), mesh));
+    for (const auto* pBad : {&badPos, &badTex, &badCorner, &differing})
+        EXPECT_TRUE(FailsEmpty(*pBad, pBad->size()));
 }
 
 TEST(ModelFile, CameraKeysAreScaledBy24) {

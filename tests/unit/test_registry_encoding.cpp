@@ -43,6 +43,26 @@ TEST(RegistryEncoding, StoredIntegers) {
     EXPECT_EQ(nVolume, -1);
 }
 
+TEST(RegistryEncoding, StoredVolumeOnlyWithinTheSliderRange) {
+    // A volume the slider cannot show (a damaged value) keeps the default,
+    // like a stored 0.
+    const StoredValue& volume = kReadOrder[6];
+    ASSERT_STREQ(volume.pszName, "MusicVolume");
+    SaverSettings s;
+    int32_t nMode = -1;
+    for (uint32_t nBad : {0u, 101u, 1000u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu}) {
+        s.MusicVolume = 35;
+        ApplyStoredValue(volume, true, nBad, s, nMode);
+        EXPECT_EQ(s.MusicVolume, 35) << nBad;
+    }
+    for (uint32_t nGood : {1u, 47u, 100u}) {
+        ApplyStoredValue(volume, true, nGood, s, nMode);
+        EXPECT_EQ(s.MusicVolume, int32_t(nGood));
+    }
+    s.MusicVolume = 250;  // what the write stores is the field, unchecked
+    EXPECT_EQ(EncodeStoredValue(volume, s, -1), 250u);
+}
+
 TEST(RegistryEncoding, ReadOrder) {
     const char* const read[] = {"ShowFPS", "ShowTime", "TimeModeAMPM", "ExitOnMouseMove", "SFX", "Music",
                                 "MusicVolume", "UseDesktopSettings", "Height", "Width", "BitCount",

@@ -173,7 +173,7 @@ double ToneAmplitude(const std::vector<int16_t>& pcm, double fHz, uint32_t nRate
 }
 
 TEST(Resampler, KeepsPitchAndLevelOfATone) {
-    for (uint32_t nRate : {22050u, 32000u, 48000u, 96000u}) {
+    for (uint32_t nRate : {8000u, 22050u, 32000u, 48000u}) {
         SCOPED_TRACE(nRate);
         const std::vector<int16_t> in = Sine(1000.0, nRate, nRate);
         const std::vector<int16_t> out = ResampleStereo(in.data(), nRate, nRate, 44100);
@@ -183,12 +183,13 @@ TEST(Resampler, KeepsPitchAndLevelOfATone) {
 }
 
 TEST(Resampler, RemovesWhatTheOutputRateCannotCarry) {
-    // 30 kHz at 96 kHz would fold down to 14.1 kHz at 44.1 kHz.
-    const std::vector<int16_t> in = Sine(30000.0, 96000, 96000);
-    const std::vector<int16_t> out = ResampleStereo(in.data(), 96000, 96000, 44100);
-    EXPECT_LT(ToneAmplitude(out, 14100.0, 44100, 4410, 35280), 16000.0 * 0.01);
+    // 6 kHz at 48 kHz would fold down to 2 kHz at 8 kHz.
+    const std::vector<int16_t> in = Sine(6000.0, 48000, 48000);
+    const std::vector<int16_t> out = ResampleStereo(in.data(), 48000, 48000, 8000);
+    ASSERT_EQ(out.size() / 2, 8000u);
+    EXPECT_LT(ToneAmplitude(out, 2000.0, 8000, 800, 6400), 16000.0 * 0.01);
     int nPeak = 0;
-    for (size_t i = 8820; i < out.size() - 8820; ++i) nPeak = std::max(nPeak, std::abs(int(out[i])));
+    for (size_t i = 1600; i < out.size() - 1600; ++i) nPeak = std::max(nPeak, std::abs(int(out[i])));
     EXPECT_LT(nPeak, 400);
 }
 

@@ -87,6 +87,17 @@ TEST_F(ExitRulesTest, SuspendNoticeIsIgnoredWhileAPasswordCheckIsLoaded) {
     EXPECT_FALSE(QuitPosted());
 }
 
+TEST_F(ExitRulesTest, TheEndOfTheSessionShutsDownWithoutAsking) {
+    // Asked whether it may end, and told it does not: the run goes on.
+    Send(WM_QUERYENDSESSION);
+    Send(WM_ENDSESSION, FALSE);
+    EXPECT_FALSE(QuitPosted());
+    // The session ends: everything is freed before the message returns.
+    Send(WM_ENDSESSION, TRUE);
+    EXPECT_EQ(g_nVerifyCalls, 0);
+    EXPECT_TRUE(QuitPosted());
+}
+
 TEST_F(ExitRulesTest, WithoutThePasswordCheckAJumpEndsAtOnce) {
     app.m_bOldPlatform = 0;
     UseUpSkips(400, 300);

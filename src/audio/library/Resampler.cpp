@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "audio/library/SampleLimits.h"
+
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
@@ -58,9 +60,10 @@ uint64_t ResampledFrames(uint64_t nFrames, uint32_t nInRate, uint32_t nOutRate) 
 
 std::vector<int16_t> ResampleStereo(const int16_t* pIn, uint32_t nFrames, uint32_t nInRate,
                                     uint32_t nOutRate) {
-    if (nInRate == nOutRate || nFrames == 0 || nInRate == 0 || nOutRate == 0)
-        return nInRate == nOutRate ? std::vector<int16_t>(pIn, pIn + size_t(nFrames) * 2)
-                                   : std::vector<int16_t>();
+    if (!pIn || nFrames == 0 || !SampleRateAccepted(nInRate) || !SampleRateAccepted(nOutRate) ||
+        nFrames > MaxSampleFrames(nInRate))
+        return {};
+    if (nInRate == nOutRate) return std::vector<int16_t>(pIn, pIn + size_t(nFrames) * 2);
     const Kernel kernel = MakeKernel(nInRate, nOutRate);
     const uint64_t nOut = ResampledFrames(nFrames, nInRate, nOutRate);
     std::vector<int16_t> out(size_t(nOut) * 2);

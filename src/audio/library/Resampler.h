@@ -6,7 +6,10 @@
 #include <vector>
 
 // Converts nFrames stereo frames at nInRate to nOutRate. The result holds
-// ceil(nFrames * nOutRate / nInRate) frames; equal rates copy the input.
+// ceil(nFrames * nOutRate / nInRate) frames; equal rates copy the input. The
+// work is bounded like a sample's decoding: rates outside kMinSampleRate ..
+// kMaxSampleRate, or more than kMaxSampleSeconds of input, give an empty
+// result.
 std::vector<int16_t> ResampleStereo(const int16_t* pIn, uint32_t nFrames, uint32_t nInRate,
                                     uint32_t nOutRate);
 

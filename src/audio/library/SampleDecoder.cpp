@@ -1,11 +1,14 @@
 #include "audio/library/SampleDecoder.h"
 
+#include <algorithm>
 #include <climits>
 #include <new>
 
 #include "audio/library/BassCodes.h"
 #include "audio/library/OggCheck.h"
 #include "audio/library/Resampler.h"
+#include "audio/library/VorbisFormat.h"
+#include "audio/library/VorbisMemory.h"
 
 #define STB_VORBIS_HEADER_ONLY
 #include <stb_vorbis.h>
@@ -22,33 +25,62 @@ struct VorbisCloser {
     ~VorbisCloser() { if (p) stb_vorbis_close(p); }
 };
 
-uint32_t DecodeChecked(const uint8_t* pData, const OggStreamInfo& info, DecodedSample* pOut) {
+// What the stream declares, checked against the limits before the decoder
+// sees any of it.
+uint32_t CheckDeclaredFormat(const uint8_t* pData, const OggStreamInfo& info, VorbisFormat* pFormat) {
+    if (!ReadVorbisFormat(pData, info.nStreamBytes, pFormat)) return bass::kErrorFileForm;
+    if (!SampleChannelsAccepted(pFormat->nChannels) || !SampleRateAccepted(pFormat->nSampleRate))
+        return bass::kErrorFormat;
+    if (info.nLastGranule <= 0) return bass::kErrorFileForm;
+    if (uint64_t(info.nLastGranule) > MaxSampleFrames(pFormat->nSampleRate)) return bass::kErrorMem;
+    return bass::kOk;
+}
+
+// Decodes to 16-bit stereo at the source rate, at most the declared length
+// (plus the slack): a stream that runs on beyond its last granule is damaged.
+uint32_t DecodeStereo(const uint8_t* pData, const OggStreamInfo& info, const VorbisFormat& format,
+                      std::vector<int16_t>* pPcm) {
+    CVorbisMemoryBudget budget(kMaxDecoderMemory);
     int nError = 0;
     VorbisCloser vorbis{stb_vorbis_open_memory(pData, int(info.nStreamBytes), &nError, nullptr)};
-    if (!vorbis.p) return bass::kErrorFileForm;
+    if (!vorbis.p) return budget.Exceeded() ? bass::kErrorMem : bass::kErrorFileForm;
     const stb_vorbis_info vi = stb_vorbis_get_info(vorbis.p);
-    if (vi.channels < 1 || vi.sample_rate < 1000 || vi.sample_rate > 384000) return bass::kErrorFileForm;
-    const uint64_t nMaxFrames = uint64_t(kMaxSampleSeconds) * vi.sample_rate;
-    if (info.nLastGranule > int64_t(nMaxFrames)) return bass::kErrorMem;
+    if (uint32_t(vi.channels) != format.nChannels || vi.sample_rate != format.nSampleRate)
+        return bass::kErrorFileForm;
 
-    std::vector<int16_t> pcm;
-    pcm.reserve(size_t(info.nLastGranule) * 2);
+    const size_t nMaxFrames = size_t(info.nLastGranule + kGranuleSlack);
+    std::vector<int16_t>& pcm = *pPcm;
+    // The declared length is only a promise: room for a minute at most
+    // before the audio shows up.
+    pcm.reserve(size_t(std::min<int64_t>(info.nLastGranule, int64_t(60) * format.nSampleRate)) * 2);
     short chunk[4096 * 2];
     while (true) {
         const int n = stb_vorbis_get_samples_short_interleaved(vorbis.p, 2, chunk, 4096 * 2);
         if (n <= 0) break;
-        if (pcm.size() / 2 + size_t(n) > nMaxFrames) return bass::kErrorMem;
+        if (pcm.size() / 2 + size_t(n) > nMaxFrames) return bass::kErrorFileForm;
         pcm.insert(pcm.end(), chunk, chunk + size_t(n) * 2);
     }
+    if (budget.Exceeded()) return bass::kErrorMem;
     const int64_t nFrames = int64_t(pcm.size() / 2);
     if (nFrames == 0 || nFrames + kGranuleSlack < info.nLastGranule) return bass::kErrorFileForm;
+    return bass::kOk;
+}
 
-    pOut->nSourceRate = vi.sample_rate;
-    pOut->nSourceChannels = uint32_t(vi.channels);
-    if (vi.sample_rate == int(bass::kOutputRate)) {
+uint32_t DecodeChecked(const uint8_t* pData, const OggStreamInfo& info, DecodedSample* pOut) {
+    VorbisFormat format;
+    uint32_t nResult = CheckDeclaredFormat(pData, info, &format);
+    if (nResult != bass::kOk) return nResult;
+    std::vector<int16_t> pcm;
+    nResult = DecodeStereo(pData, info, format, &pcm);
+    if (nResult != bass::kOk) return nResult;
+
+    pOut->nSourceRate = format.nSampleRate;
+    pOut->nSourceChannels = format.nChannels;
+    if (format.nSampleRate == bass::kOutputRate) {
         pOut->pcm = std::move(pcm);
     } else {
-        pOut->pcm = ResampleStereo(pcm.data(), uint32_t(nFrames), vi.sample_rate, bass::kOutputRate);
+        pOut->pcm = ResampleStereo(pcm.data(), uint32_t(pcm.size() / 2), format.nSampleRate, bass::kOutputRate);
+        if (pOut->pcm.empty()) return bass::kErrorFormat;
     }
     return bass::kOk;
 }

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "audio/library/SampleLimits.h"
+
 struct DecodedSample {
     std::vector<int16_t> pcm;  // interleaved left/right at bass::kOutputRate
     uint32_t nSourceRate = 0;
@@ -13,11 +15,14 @@ struct DecodedSample {
     uint32_t Frames() const { return uint32_t(pcm.size() / 2); }
 };
 
-// Longest sample accepted (the saver's music is under a minute).
-constexpr uint32_t kMaxSampleSeconds = 600;
-
 // Decodes pData; returns bass::kOk and fills pOut, or a BASS error code:
-// kErrorFileForm for data that is not one intact Ogg Vorbis stream (damaged,
-// truncated or foreign), kErrorMem when it is too long or memory runs out.
+// - kErrorFileForm for data that is not one intact Ogg Vorbis stream
+//   (damaged, truncated or foreign), or whose audio does not match the
+//   length its last page declares;
+// - kErrorFormat, before any decoding, for a stream outside the limits of
+//   SampleLimits.h (channels, rate);
+// - kErrorMem, also before decoding, for a stream that declares more than
+//   kMaxSampleSeconds, and when the decoder's memory ceiling or the heap
+//   runs out.
 // nFlags: bass::kSampleMono mixes the two channels down to one.
 uint32_t DecodeOggSample(const uint8_t* pData, size_t nSize, uint32_t nFlags, DecodedSample* pOut);
