@@ -3,6 +3,7 @@
 // keeps the saver running, an accepted one ends it.
 #include <gtest/gtest.h>
 
+#include "host/CommandLine.h"
 #include "scene/Cordelune.h"
 
 namespace {
