@@ -114,6 +114,8 @@ void CCupid::ReleaseArrow(uint32_t nNow) {
     m_FlyingArrow.m_nTextureFactor = 0xFFFFFFFF;
     m_nLaunchTime = nNow;
     m_HeartTrail.Reset();
+    // The previous arrow's fade left the trail transparent: every shot flies with it.
+    m_HeartTrail.m_Field.m_fAlphaFactor = 1.0f;
 }
 
 void CCupid::UpdateAnimation(uint32_t nNow) {
@@ -168,9 +170,10 @@ void CCupid::UpdateArrow(uint32_t nNow, float fDt, const D3DXMATRIX& billboard) 
             m_HeartTrail.m_Field.m_fAlphaFactor = m_fArrowAlpha;
         }
     }
-    // At the moment of the hit the arrow sits on its target and has no
-    // direction: it keeps the last one.
-    m_ArrowMatrix = InverseLookAt(m_vArrowPosition, m_vArrowTarget, m_vUp, m_ArrowMatrix);
+    // Only a flying arrow turns towards its target. At the hit it sits on the
+    // target with no direction left, and while it fades it rises straight above
+    // it (a look direction along "up"): it keeps the attitude of its flight.
+    if (m_bArrowFlying) m_ArrowMatrix = InverseLookAt(m_vArrowPosition, m_vArrowTarget, m_vUp, m_ArrowMatrix);
     m_ArrowMatrix._41 = m_vArrowPosition.x;
     m_ArrowMatrix._42 = m_vArrowPosition.y;
     m_ArrowMatrix._43 = m_vArrowPosition.z;

@@ -10,6 +10,7 @@
 #include "settings/LocalizationStore.h"
 #include "settings/SettingsStore.h"
 #include "ui/ConfigText.h"
+#include "ui/DialogPicture.h"
 
 namespace {
 
@@ -22,7 +23,11 @@ INT_PTR CALLBACK AboutDialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM) {
         SetDlgItemTextA(hDlg, IDOK, EE_Core_Localize(kOkKey).c_str());
         for (int i = 0; i < kAboutLineCount; ++i)
             SetDlgItemTextA(hDlg, IDC_ABOUT_LINE1 + i, EE_Core_AboutLine(i).c_str());
+        FitDialogPicture(hDlg, reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hDlg, GWLP_HINSTANCE)), IDB_ABOUT);
         return TRUE;
+    case WM_DESTROY:
+        ReleaseDialogPicture(hDlg);
+        return FALSE;
     case WM_COMMAND:
         // Return reaches here as IDOK, Escape as IDCANCEL.
         if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {

@@ -14,6 +14,7 @@
 #include "settings/LocalizationStore.h"
 #include "settings/RegistryEncoding.h"
 #include "ui/ConfigText.h"
+#include "ui/DialogPicture.h"
 
 namespace {
 
@@ -220,6 +221,7 @@ BOOL OnInitDialog(CEECore& core, HWND hDlg) {
     core.SettingsRead();
     SetWindowSubclass(Item(hDlg, IDC_USER_TEXT), UserTextBoxProc, kUserTextSubclass, 0);
     InitFromRecord(core, hDlg);
+    FitDialogPicture(hDlg, core.m_hInstance, IDB_CONFIG);
     return TRUE;
 }
 
@@ -339,6 +341,7 @@ INT_PTR CALLBACK EE_Core_ConfigDialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, L
         break;
     case WM_DESTROY:
         RemovePropA(hDlg, kRowMovedProp);
+        ReleaseDialogPicture(hDlg);
         break;
     default:
         break;

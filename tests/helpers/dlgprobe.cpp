@@ -166,7 +166,16 @@ void PrintKindFields(const std::string& cls, HWND hCtl, LONG nStyle) {
     } else if (cls == "ComboBox") {
         std::printf(" items=%d sel=%d", int(Send(hCtl, CB_GETCOUNT, 0, 0)), int(Send(hCtl, CB_GETCURSEL, 0, 0)));
     } else if (cls == "Static") {
-        std::printf(" bitmap=%d", (nStyle & SS_TYPEMASK) == SS_BITMAP ? 1 : 0);
+        const bool bBitmap = (nStyle & SS_TYPEMASK) == SS_BITMAP;
+        std::printf(" bitmap=%d", bBitmap ? 1 : 0);
+        if (bBitmap) {
+            // Where the picture itself shows: the client area inside the edges, on the screen.
+            RECT rc;
+            POINT origin = {0, 0};
+            GetClientRect(hCtl, &rc);
+            ClientToScreen(hCtl, &origin);
+            std::printf(" csx=%ld csy=%ld cw=%ld ch=%ld", long(origin.x), long(origin.y), long(rc.right), long(rc.bottom));
+        }
     }
 }
 

@@ -13,8 +13,8 @@ struct Counts {
 
 // Frame, position, texture-coordinate, corner and triangle counts the scene relies on.
 const Counts kMeshes[] = {
-    {"glow.MODEL", 1, 4, 8, 4, 2},          {"cloud1.MODEL", 1, 21, 21, 21, 28},
-    {"cloud2.MODEL", 1, 21, 21, 21, 28},    {"cloud3.MODEL", 1, 21, 21, 21, 28},
+    {"glow.MODEL", 1, 4, 8, 4, 2},          {"cloud1.MODEL", 1, 577, 577, 577, 1056},
+    {"cloud2.MODEL", 1, 577, 577, 577, 1056}, {"cloud3.MODEL", 1, 577, 577, 577, 1056},
     {"arrow.MODEL", 1, 39, 51, 51, 74},     {"sky.MODEL", 1, 122, 122, 122, 240},
     {"sun_outer.model", 721, 4, 8, 4, 2},   {"heart.MODEL", 61, 494, 617, 540, 984},
     {"arrow_link.MODEL", 67, 39, 39, 51, 74}, {"kupidon_idle.MODEL", 26, 1730, 2069, 2069, 3425},

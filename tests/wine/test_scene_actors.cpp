@@ -2,8 +2,10 @@
 // heart draws in each state.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string>
 
 #include "scene/Cordelune.h"
 #include "scene/SceneVertex.h"
@@ -240,6 +242,116 @@ TEST_F(SceneActorTest, CupidShootsAfterHisPassAndTheArrowHitsOnce) {
     cupid.UpdateAt(tLaunch + 4100, billboard);
     EXPECT_NE(cupid.m_nState, kCupidShot);
     EXPECT_TRUE(cupid.m_Body[cupid.m_nState].m_Playback.bPlaying);
+}
+
+namespace {
+
+// What the cupid's last Render drew with texture pTexture: the texture factor
+// and world matrix in force at that draw. False when nothing was drawn with it.
+struct DrawnWith {
+    D3DCOLOR nTint = 0;
+    D3DMATRIX world{};
+};
+bool FindDraw(const CFakeDevice& device, const void* pTexture, DrawnWith& out) {
+    const void* pBound = nullptr;
+    for (const CFakeCall& call : device.Calls()) {
+        if (call.sMethod == "SetTexture" && call.Arg(0) == 0)
+            pBound = reinterpret_cast<const void*>(uintptr_t(call.Arg(1)));
+        if (call.sMethod == "SetRenderState" && call.Arg(0) == D3DRS_TEXTUREFACTOR) out.nTint = D3DCOLOR(call.Arg(1));
+        if (call.sMethod == "SetTransform" && call.Arg(0) == D3DTS_WORLD) out.world = call.matrix;
+        if (call.sMethod == "DrawIndexedPrimitive" && pBound == pTexture) return true;
+    }
+    return false;
+}
+
+// The largest vertex alpha in the trail's vertex buffer.
+uint32_t TrailAlpha(const CParticleSystem& trail) {
+    const auto* pVertices = static_cast<const CFakeVertexBuffer*>(trail.m_VertexBuffer.m_pRenderBuffer);
+    uint32_t nMax = 0;
+    if (!pVertices) return 0;
+    const auto* p = reinterpret_cast<const ColorTexVertex*>(pVertices->Data().data());
+    for (size_t i = 0; i < pVertices->Data().size() / sizeof(ColorTexVertex); ++i)
+        nMax = std::max(nMax, p[i].nColor >> 24);
+    return nMax;
+}
+
+// The 3x3 rotation parts agree (either matrix type: both hold m[4][4]).
+template <class A, class B>
+bool SameTurn(const A& a, const B& b) {
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            if (std::fabs(a.m[r][c] - b.m[r][c]) > 1e-5f) return false;
+    return true;
+}
+
+}  // namespace
+
+TEST_F(SceneActorTest, EveryShotFliesWithItsTrailAndTheArrowKeepsItsAttitudeWhileItFades) {
+    CCupid& cupid = scene.m_Cupid;
+    CHeart& heart = scene.m_Heart;
+    cupid.m_pHeart = &heart;
+    ASSERT_TRUE(cupid.m_HeartTrail.IsLoaded() && cupid.m_FlyingArrow.IsLoaded()) << "the archive's trail and arrow";
+    const D3DXVECTOR3 targets[3] = {{-40.0f, -10.0f, 2.0f}, {-60.0f, -4.0f, 8.0f}, {-30.0f, 1.0f, -20.0f}};
+    uint32_t t = 500000;
+    cupid.UpdateAt(t, billboard);
+    for (int nShot = 0; nShot < 3; ++nShot) {
+        SCOPED_TRACE("shot " + std::to_string(nShot + 1));
+        // The shot after an idle pass; the arrow leaves at step 66.
+        cupid.m_nState = kCupidIdle;
+        cupid.m_Body[kCupidIdle].StopAnimation();
+        cupid.RequestShot();
+        cupid.UpdateAt(t += 20, billboard);
+        ASSERT_EQ(cupid.m_nState, kCupidShot);
+        cupid.AimAt(targets[nShot]);
+        cupid.m_Body[kCupidShot].m_Playback.nStep = 66;
+        cupid.UpdateAt(t += 20, billboard);
+        ASSERT_EQ(cupid.m_bArrowFlying, 1);
+        const uint32_t tLaunch = cupid.m_nLaunchTime;
+
+        // In flight, a second after the release: the trail shows behind the arrow.
+        while (t < tLaunch + 1000) cupid.UpdateAt(t += 20, billboard);
+        EXPECT_EQ(cupid.m_HeartTrail.m_Field.m_fAlphaFactor, 1.0f);
+        EXPECT_GT(TrailAlpha(cupid.m_HeartTrail), 128u) << "trail particles are opaque";
+        device.ClearCalls();
+        cupid.Render(&device, billboard);
+        DrawnWith trail, arrow;
+        ASSERT_TRUE(FindDraw(device, cupid.m_HeartTrail.m_pTexture, trail));
+        EXPECT_EQ(trail.nTint >> 24, 0xFFu) << "the trail's tint";
+        ASSERT_TRUE(FindDraw(device, cupid.m_FlyingArrow.m_pTexture, arrow));
+
+        // The last frame of flight and the hit: the arrow points along its path.
+        while (t + 20 < tLaunch + 2000) cupid.UpdateAt(t += 20, billboard);
+        const D3DXMATRIX inFlight = cupid.m_ArrowMatrix;
+        cupid.UpdateAt(t = tLaunch + 2000, billboard);
+        ASSERT_EQ(cupid.m_bArrowFlying, 0);
+        const D3DXMATRIX atHit = cupid.m_ArrowMatrix;
+        EXPECT_TRUE(SameTurn(atHit, inFlight));
+        D3DXVECTOR3 vPath(cupid.m_vArrowTarget.x - cupid.m_vArrowStart.x, cupid.m_vArrowTarget.y - cupid.m_vArrowStart.y,
+                          cupid.m_vArrowTarget.z - cupid.m_vArrowStart.z);
+        D3DXVec3Normalize(&vPath, &vPath);
+        EXPECT_NEAR(atHit._31, vPath.x, 1e-4);
+        EXPECT_NEAR(atHit._32, vPath.y, 1e-4);
+        EXPECT_NEAR(atHit._33, vPath.z, 1e-4);
+
+        // While it fades and rises it keeps that attitude; only its place moves.
+        for (uint32_t dt : {200u, 600u, 1100u}) {
+            while (t < tLaunch + 2000 + dt) cupid.UpdateAt(t += 20, billboard);
+            ASSERT_EQ(cupid.m_bArrowActive, 1);
+            EXPECT_TRUE(SameTurn(cupid.m_ArrowMatrix, atHit)) << dt << " ms into the fade";
+            EXPECT_FLOAT_EQ(cupid.m_ArrowMatrix._42, cupid.m_vArrowPosition.y);
+            EXPECT_GT(cupid.m_vArrowPosition.y, cupid.m_vArrowTarget.y);
+            device.ClearCalls();
+            cupid.Render(&device, billboard);
+            ASSERT_TRUE(FindDraw(device, cupid.m_FlyingArrow.m_pTexture, arrow));
+            EXPECT_TRUE(SameTurn(arrow.world, atHit)) << "the arrow drawn " << dt << " ms into the fade";
+        }
+        // Faded out: the trail's factor is 0 until the next release.
+        while (cupid.m_bArrowActive) cupid.UpdateAt(t += 20, billboard);
+        EXPECT_EQ(cupid.m_HeartTrail.m_Field.m_fAlphaFactor, 0.0f);
+        heart.m_nState = kHeartAbsent;
+        cupid.m_Body[kCupidShot].StopAnimation();
+        cupid.UpdateAt(t += 1100, billboard);
+    }
 }
 
 TEST_F(SceneActorTest, CupidTurnsTowardsTheHeart) {

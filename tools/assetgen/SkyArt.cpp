@@ -57,11 +57,14 @@ struct CloudStyle {
 
 // Density field of one tile: soft billows, or streaks when stretched.
 float CloudDensity(const CloudStyle& s, float u, float v) {
-    const float x = u * s.period, y = v * s.period * s.stretchY;
+    // A whole number of lattice cells down the tile, or v would not wrap.
     const int py = int(std::lround(s.period * s.stretchY));
+    const float x = u * s.period, y = v * float(py);
     const float warp = PeriodicFbm(x + 3.1f, y, s.period, py, 3, 0.5f, s.seed + 91u);
     const float base = PeriodicFbm(x + warp * 0.6f, y, s.period, py, s.octaves, s.gain, s.seed);
-    const float billow = 1.f - std::fabs(PeriodicFbm(x, y + warp * 0.8f, s.period * 2, py * 2, 3, 0.5f, s.seed + 17u));
+    // Every term repeats with the tile (x spans one period, y spans py), so
+    // the tiles of a layer meet without a seam.
+    const float billow = 1.f - std::fabs(PeriodicFbm(x, y + warp * 0.8f, s.period, py, 3, 0.5f, s.seed + 17u));
     return (1 - s.billow) * base + s.billow * (billow - 0.6f) + s.coverage;
 }
 

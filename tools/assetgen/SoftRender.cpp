@@ -155,9 +155,13 @@ void CSoftRenderer::Raster(const Vertex& a, const Vertex& b, const Vertex& c, co
                 uvAt(px, py + 1, uy, vy);
                 const float tw = float(texture->nWidth), th = float(texture->nHeight);
                 const float fx = std::hypot((ux - u) * tw, (vx - v) * th), fy = std::hypot((uy - u) * tw, (vy - v) * th);
+                // Trilinear, like the saver's samplers: a blend of the two nearest levels.
                 const std::vector<Image>& mips = Mips(texture);
-                const int level = std::clamp(int(std::log2(std::max({fx, fy, 1.f})) + 0.5f), 0, int(mips.size()) - 1);
+                const int top = int(mips.size()) - 1;
+                const float lod = std::min(std::log2(std::max({fx, fy, 1.f})), float(top));
+                const int level = int(lod);
                 t = SampleImage(mips[size_t(level)], u, v);
+                if (level < top) t = MixColor(t, SampleImage(mips[size_t(level + 1)], u, v), lod - float(level));
             }
             t = {t.r * s.tint.r, t.g * s.tint.g, t.b * s.tint.b, t.a * s.tint.a};
             Color& d = m_Color.At(x, y);

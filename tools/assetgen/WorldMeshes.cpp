@@ -74,35 +74,45 @@ MeshData BuildSkyMesh() {
 }
 
 MeshData BuildCloudMesh(int layer) {
-    // A shallow cone from the zenith (or nadir) down to the horizon: nearly
-    // flat, so the texture laid flat on it (u along x) bends nowhere, and its
-    // rim hides in the horizon line.
+    // A shallow cone from the zenith (or nadir) down to the horizon, its rim
+    // hidden in the horizon line, with the texture laid flat on it (u along
+    // x). The camera sits on the axis and only turns, so what it sees is the
+    // cone's direction-to-texture map. Every ring has the same number of
+    // corners on the cone's straight generators: two neighbouring generators
+    // span one plane through the apex, so each wedge is flat, the planar
+    // mapping is exact on it, and neighbouring wedges meet at an angle too
+    // small to bend the texture or change its mip level visibly.
     struct Cap {
-        float height, innerRadius, outerRadius, outerHeight, tile;
+        float height, outerRadius, outerHeight, tile;
     };
     const Cap caps[3] = {
-        {26.f, 140.f, 285.f, -2.0f, 95.f},    // 1: soft clouds close above
-        {-34.f, 160.f, 290.f, -1.0f, 120.f},  // 2: the sea of clouds below
-        {62.f, 170.f, 295.f, -2.5f, 230.f},   // 3: high streaks
+        {26.f, 285.f, -2.0f, 95.f},    // 1: soft clouds close above
+        {-34.f, 290.f, -1.0f, 120.f},  // 2: the sea of clouds below
+        {62.f, 295.f, -2.5f, 230.f},   // 3: high streaks
     };
     const Cap& c = caps[(layer < 1 ? 1 : layer > 3 ? 3 : layer) - 1];
-    const float innerHeight = c.height + (c.outerHeight - c.height) * c.innerRadius / c.outerRadius;
     MeshData m;
     m.frames.resize(1);
     auto add = [&](Vec3 p) { return m.AddCorner(m.AddPosition(p), {0.5f + p.x / c.tile, 0.5f + p.z / c.tile}); };
     const uint16_t centre = add({0, c.height, 0});
-    std::vector<uint16_t> inner, outer;
-    const float twist = 0.2f * float(layer);  // the layers' rims do not line up
-    for (int i = 0; i < 8; ++i) {
-        const float a = twist + 2 * kPi * i / 8;
-        inner.push_back(add({c.innerRadius * std::cos(a), innerHeight, c.innerRadius * std::sin(a)}));
+    std::vector<std::vector<uint16_t>> rings(kCloudRings);
+    for (int r = 0; r < kCloudRings; ++r) {
+        // Rings closer together towards the rim, where the cone is seen flattest.
+        const float f = std::sqrt(float(r + 1) / float(kCloudRings));
+        const float radius = c.outerRadius * f, height = c.height + (c.outerHeight - c.height) * f;
+        for (int i = 0; i < kCloudSegments; ++i) {
+            const float a = 2 * kPi * float(i) / float(kCloudSegments);
+            rings[size_t(r)].push_back(add({radius * std::cos(a), height, radius * std::sin(a)}));
+        }
     }
-    for (int i = 0; i < 12; ++i) {
-        const float a = twist + 2 * kPi * i / 12;
-        outer.push_back(add({c.outerRadius * std::cos(a), c.outerHeight, c.outerRadius * std::sin(a)}));
+    for (int i = 0; i < kCloudSegments; ++i) {
+        const size_t j = size_t(i), k = size_t((i + 1) % kCloudSegments);
+        AddInward(m, centre, rings[0][j], rings[0][k]);
+        for (size_t r = 0; r + 1 < rings.size(); ++r) {
+            AddInward(m, rings[r][j], rings[r + 1][j], rings[r + 1][k]);
+            AddInward(m, rings[r][j], rings[r + 1][k], rings[r][k]);
+        }
     }
-    for (int i = 0; i < 8; ++i) AddInward(m, centre, inner[size_t(i)], inner[size_t((i + 1) % 8)]);
-    JoinRings(m, inner, outer);
     return m;
 }
 

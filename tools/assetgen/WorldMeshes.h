@@ -12,7 +12,10 @@ constexpr float kSkyRadius = 300.f;
 constexpr int kSunFrames = 721;
 
 MeshData BuildSkyMesh();            // 1 frame, 122 positions, 240 triangles
-MeshData BuildCloudMesh(int layer);  // layer 1..3: 21 positions, 28 triangles
+// Cloud layers: a cone of kCloudRings rings of kCloudSegments corners each.
+constexpr int kCloudRings = 6;
+constexpr int kCloudSegments = 96;
+MeshData BuildCloudMesh(int layer);  // layer 1..3: 577 positions, 1056 triangles
 MeshData BuildSunMesh();            // 721 frames of one turning, breathing quad
 MeshData BuildGlowMesh();           // one quad in the xy plane
 
