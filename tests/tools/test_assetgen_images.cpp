@@ -109,11 +109,18 @@ TEST(AssetgenImages, FontGlyphsSitInTheirCellsWithinTheirAdvance) {
     // The default cell (blank and every character outside the table) is empty.
     for (int y = 0; y < 64; ++y)
         for (int x = 0; x < 51; ++x) ASSERT_EQ(agtest::TgaAlpha(b, 9 * 51 + x, 7 * 64 + y), 0);
-    // White ink: the opaque strokes are white (only the soft rim is dark).
-    for (size_t i = 18; i + 4 <= 18 + 512 * 512 * 4; i += 4)
-        if (b[i + 3] >= 250) {
+    // White ink: the opaque strokes are white. Around them a dark rim, strong
+    // enough to set them off against the bright sky: about as many dark, mostly
+    // opaque pixels as there are white ones (a faint halo had 2 %).
+    size_t white = 0, dark = 0;
+    for (size_t i = 18; i + 4 <= 18 + 512 * 512 * 4; i += 4) {
+        if (b[i + 3] == 255) {
             ASSERT_TRUE(b[i] >= 235 && b[i + 1] >= 235 && b[i + 2] >= 235) << "pixel " << (i - 18) / 4;
+            ++white;
         }
+        if (b[i + 3] >= 128 && 0.114 * b[i] + 0.587 * b[i + 1] + 0.299 * b[i + 2] <= 110) ++dark;  // stored B, G, R
+    }
+    EXPECT_GT(dark, white * 4 / 10) << dark << " dark rim pixels, " << white << " white ink pixels";
 }
 
 TEST(AssetgenImages, ClockDigitsAreBrightGlyphsOnATransparentDarkGround) {

@@ -1,6 +1,8 @@
 // Camera paths as the saver loads and projects them: key counts, smoothness,
 // and what each path keeps in view.
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "ClassRender/CameraPath.h"
 #include "test_assetgen_fixture.h"
@@ -79,31 +81,35 @@ TEST(AssetgenPaths, KeyCountsAndNoJumpsBetweenKeys) {
     }
 }
 
-TEST(AssetgenPaths, ActionPathsSeeTheirLaunchPointFromKey81On) {
+TEST(AssetgenPaths, ActionPathsSeeTheirLaunchPointWhileTheHeartAppears) {
+    // From key 81 the heart fades in for 3.3 s (100 keys) where it was launched.
     for (int n = 0; n < 5; ++n) {
         SCOPED_TRACE(ActionName(n));
         const CCameraPath p = LoadPath(ActionName(n));
-        for (uint32_t k = 81; k < p.KeyCount(); ++k) ASSERT_TRUE(Sees(p, k, kLaunch[n], 0.02f)) << "key " << k;
+        for (uint32_t k = 81; k <= 200; ++k) ASSERT_TRUE(Sees(p, k, kLaunch[n], 0.02f)) << "key " << k;
     }
 }
 
 TEST(AssetgenPaths, ActionPathsFollowTheCupidTheHeartTheArrowAndTheQuote) {
     // The arrow arrives 7 to 12.5 s into the path, depending on where the
-    // cupid's idle pass was when the shot was requested.
+    // cupid's idle pass was when the shot was requested. The camera holds a
+    // wide view while the heart rises, then goes to read the quote.
     for (int n = 0; n < 5; ++n) {
         SCOPED_TRACE(ActionName(n));
         const CCameraPath p = LoadPath(ActionName(n));
         for (uint32_t k = 81; k < p.KeyCount(); ++k) {
             const float t = k * kKey;
-            if (k <= 330) {
+            // The cupid until he has seen the heart (its alpha passes 0.4 at key 121).
+            if (k <= 121) {
                 for (float dy : {-1.2f, 0.5f, 2.3f}) ASSERT_TRUE(Sees(p, k, Add(kCupid, {0, dy, 0}), 0.02f)) << "cupid, key " << k;
             }
             for (float hit = 7.f; hit <= 12.5f; hit += 0.5f) {
                 const D3DXVECTOR3 heart = Add(kLaunch[n], {0, Rise(t, hit), 0});
                 if (t <= hit) {
                     ASSERT_TRUE(Sees(p, k, heart, 0.02f)) << "heart, key " << k << ", hit at " << hit;
-                    if (t > hit - 2.f) {
-                        // The arrow flies from the bow to the heart's position at release, 2 up.
+                    if (t > hit - 0.5f) {
+                        // The arrow's arrival: it flies from the bow to the heart's
+                        // position at release, 2 up, in 2 s.
                         const D3DXVECTOR3 from = Add(kCupid, {-2.4f, 1.2f, 0});
                         const D3DXVECTOR3 to = Add(kLaunch[n], {0, Rise(hit - 2.f, hit) + 2.f, 0});
                         const float s = (t - hit + 2.f) / 2.f;
@@ -111,7 +117,9 @@ TEST(AssetgenPaths, ActionPathsFollowTheCupidTheHeartTheArrowAndTheQuote) {
                     }
                     continue;
                 }
-                // The quote faces the camera: up to 45 units across, its rows from 1.9 below to 7.6 above.
+                // Two seconds after the hit the whole quote is in the picture. It faces
+                // the camera: up to 45 units across, its rows from 1.9 below to 7.6 above.
+                if (t < hit + 2.f) continue;
                 const D3DXVECTOR3 eye = p.Eye(k), at = p.Target(k);
                 D3DXVECTOR3 right{at.z - eye.z, 0, -(at.x - eye.x)};
                 D3DXVec3Normalize(&right, &right);
@@ -120,6 +128,81 @@ TEST(AssetgenPaths, ActionPathsFollowTheCupidTheHeartTheArrowAndTheQuote) {
             }
         }
     }
+}
+
+// Height of the capitals in font.tga ("H", cell 7 of row 0): its opaque
+// rows, as a share of the 63-row glyph box the text block maps on one row.
+float CapShareOfRow() {
+    const std::vector<uint8_t> font = agtest::Extract(agtest::File("media.rar"), "font.tga", nullptr);
+    int top = 64, bottom = -1;
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 51; ++x)
+            if (agtest::TgaAlpha(font, 7 * 51 + x, y) >= 250) {
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    return bottom >= top ? float(bottom - top + 1) / 63.f : 0.f;
+}
+
+// A point on the screen in normalised device coordinates (x, y in -1..1).
+bool Project(const CCameraPath& path, uint32_t key, D3DXVECTOR3 p, float& x, float& y) {
+    const D3DXVECTOR3 eye = path.Eye(key), at = path.Target(key), up{0, 1, 0};
+    D3DXMATRIX view, viewProj;
+    if (!D3DXMatrixLookAtLH(&view, &eye, &at, &up)) return false;
+    D3DXMatrixMultiply(&viewProj, &view, &path.m_Projection);
+    float c[4];
+    for (int i = 0; i < 4; ++i) c[i] = p.x * viewProj(0, i) + p.y * viewProj(1, i) + p.z * viewProj(2, i) + viewProj(3, i);
+    if (c[3] <= 0) return false;
+    x = c[0] / c[3];
+    y = c[1] / c[3];
+    return true;
+}
+
+TEST(AssetgenPaths, ActionPathsFrameTheQuoteLargeEnoughWithoutTheSunBehindIt) {
+    // A text row is 118 / 62 units high and the glyph box fills it.
+    const float cap = CapShareOfRow() * 118.f / 62.f;
+    ASSERT_GT(cap, 0.9f) << "the capitals fill most of the glyph box";
+    const D3DXVECTOR3 suns[2] = {{290, 40, 0}, {-290, 40, 0}};
+    const float sunRadius = 40.f;  // the sprite's glow, 46 units to the corner of its quad
+    float smallest = 1;
+    for (int n = 0; n < 5; ++n) {
+        SCOPED_TRACE(ActionName(n));
+        const CCameraPath p = LoadPath(ActionName(n));
+        // From two seconds after the hit until the cross-fade to the next path.
+        for (uint32_t k = 81; k <= 740; ++k) {
+            const float t = k * kKey;
+            const D3DXVECTOR3 eye = p.Eye(k), at = p.Target(k), up{0, 1, 0};
+            D3DXMATRIX view;
+            ASSERT_TRUE(D3DXMatrixLookAtLH(&view, &eye, &at, &up));
+            // The text faces the camera: its rows run along the view's x axis, up its y axis.
+            const D3DXVECTOR3 right{view._11, view._21, view._31}, above{view._12, view._22, view._32};
+            for (float hit = 7.f; hit <= 12.5f; hit += 0.5f) {
+                if (t < hit + 2.f) continue;
+                const D3DXVECTOR3 heart = Add(kLaunch[n], {0, Rise(t, hit), 0});
+                // Row 0's capitals, from the baseline up: about 3 % of the screen height
+                // at 26 units; at least 2.2 % wherever the arrow arrived.
+                float x0, y0, x1, y1;
+                ASSERT_TRUE(Project(p, k, Add(heart, Scaled(above, 5.8f)), x0, y0));
+                ASSERT_TRUE(Project(p, k, Add(heart, Scaled(above, 5.8f + cap)), x1, y1));
+                const float share = (y1 - y0) / 2.f;
+                smallest = std::min(smallest, share);
+                ASSERT_GE(share, 0.022f) << "key " << k << ", hit at " << hit;
+                // The quote's box on the screen, and each sun's disc beside it, never behind it.
+                float bx0, by0, bx1, by1;
+                ASSERT_TRUE(Project(p, k, Add(Add(heart, Scaled(right, -22.5f)), Scaled(above, -1.9f)), bx0, by0));
+                ASSERT_TRUE(Project(p, k, Add(Add(heart, Scaled(right, 22.5f)), Scaled(above, 7.6f)), bx1, by1));
+                for (const D3DXVECTOR3& sun : suns) {
+                    float sx, sy, ex, ey;
+                    if (!Project(p, k, sun, sx, sy) || !Project(p, k, Add(sun, Scaled(above, sunRadius)), ex, ey)) continue;
+                    const float ry = std::fabs(ey - sy), rx = ry * 6.f / 7.f;  // the fixed 7:6 aspect
+                    const bool overlaps = sx + rx > std::min(bx0, bx1) && sx - rx < std::max(bx0, bx1) &&
+                                          sy + ry > std::min(by0, by1) && sy - ry < std::max(by0, by1);
+                    ASSERT_FALSE(overlaps) << "a sun behind the quote, key " << k << ", hit at " << hit;
+                }
+            }
+        }
+    }
+    std::printf("smallest cap height of the quote, 2 s after the hit: %.2f %% of the screen height\n", smallest * 100);
 }
 
 TEST(AssetgenPaths, IdlePathsWanderCloseAroundTheCupid) {

@@ -1,5 +1,6 @@
 #include "CameraPaths.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "SceneLayout.h"
@@ -64,66 +65,57 @@ std::vector<CameraKey> BuildIdlePath(int n) {
 
 namespace {
 
-// Poses of an action path in the frame of the shot: 'ahead' points from the
-// cupid to the launch point, 'side' across it.
-struct ActionFrame {
-    Vec3 ahead, side;
-    float distance;
-};
+// The text's height above its launch point, seconds into the path, for an
+// arrow that arrives at the middle of its range (the quote's camera follows
+// it; earlier and later hits lie within a few units).
+constexpr float kNominalHit = 9.5f;
+// From this key on the camera frames the heart's column at the quote's
+// reading distance; until key 81 it holds a wide view of the cupid and the
+// column, and in between it glides from one to the other.
+constexpr int kTextViewKey = 270;
+constexpr float kTextDistance = 26.f;  // a cap height of about 3 % of the screen
+constexpr float kTextAbove = 10.f;     // the eye above the text: the sea of clouds behind it
 
-ActionFrame FrameFor(Vec3 launch, float sideSign) {
-    Vec3 d = launch - kCupidPosition;
-    d.y = 0;
-    ActionFrame f;
-    f.distance = Length(d);
-    f.ahead = Normalize(d);
-    f.side = Vec3{-f.ahead.z, 0, f.ahead.x} * sideSign;
-    return f;
+float TextHeight(Vec3 launch, float seconds) {
+    // The middle of the text block, 2.85 above the heart, and the heart itself
+    // before the hit: aim between them.
+    return launch.y + HeartPosition({0, 0, 0}, seconds, kNominalHit).y + 1.5f;
 }
 
-// Piecewise eased blend through poses placed at the given keys.
-Vec3 Through(const Vec3* poses, const float* at, int count, float key) {
-    if (key <= at[0]) return poses[0];
-    for (int i = 0; i + 1 < count; ++i)
-        if (key <= at[i + 1]) return Lerp(poses[i], poses[i + 1], Ease((key - at[i]) / (at[i + 1] - at[i])));
-    return poses[count - 1];
-}
+// Gliding parameter: eased at both ends, yet never faster than 1.25 times
+// the mean speed.
+float Glide(float t) { return Mix(t, Ease(t), 0.5f); }
 
 }  // namespace
 
 std::vector<CameraKey> BuildActionPath(int n) {
     const Vec3 launch = kLaunchPositions[size_t(n % 5)];
-    const float sideSign = (n % 2) ? -1.f : 1.f;
-    const ActionFrame f = FrameFor(launch, sideSign);
     const Vec3 c = kCupidPosition;
     const Vec3 column{launch.x, 0, launch.z};
     const Vec3 up{0, 1, 0};
-
-    // Over the cupid's shoulder while the heart rises and the arrow flies,
-    // then closer to the heart's column so the quote can be read.
-    const float back = 7.f + 0.05f * f.distance;
-    const Vec3 eyes[5] = {
-        c - f.ahead * (back - 2.f) + f.side * 5.f + up * 2.0f,
-        c - f.ahead * back + f.side * 6.5f + up * 3.0f,
-        c - f.ahead * (back + 3.f) + f.side * 9.f + up * 5.f,
-        column - f.ahead * 30.f + f.side * 16.f + up * 4.f,
-        column - f.ahead * 34.f + f.side * 19.f + up * 8.f,
-    };
-    const Vec3 targets[5] = {
-        c + f.ahead * (0.40f * f.distance) + up * -7.f,
-        c + f.ahead * (0.50f * f.distance) + up * -6.f,
-        c + f.ahead * (0.70f * f.distance) + up * 0.f,
-        column + up * 3.f,
-        column + up * 8.f,
-    };
-    const float eyeAt[5] = {0.f, 150.f, 300.f, 580.f, 800.f};
-    const float targetAt[5] = {0.f, 160.f, 330.f, 580.f, 800.f};
+    Vec3 ahead = column - Vec3{c.x, 0, c.z};
+    const float distance = Length(ahead);
+    ahead = Normalize(ahead);
+    // The quote is read from beside its column, looking across the line of
+    // the two suns (which stand on the x axis), never towards either.
+    const Vec3 across{0, 0, launch.z > 0 ? 1.f : -1.f};
+    // The wide view: the cupid, the rising heart and the arrow's flight in
+    // one frame, seen from that same side, a little above.
+    Vec3 side{-ahead.z, 0, ahead.x};
+    if (Dot(side, across) < 0) side = side * -1.f;
+    const Vec3 middle = c + ahead * (0.5f * distance);
+    const Vec3 wideEye = middle + side * (0.75f * distance) + up * 6.f;
+    const Vec3 wideTarget = middle + up * -6.f;
 
     std::vector<CameraKey> keys(kActionKeys);
     for (int k = 0; k < kActionKeys; ++k) {
-        const float t = float(k) / float(kActionKeys - 1);
-        const Vec3 sway = f.side * (0.6f * std::sin(t * 2.f * kPi)) + up * (0.3f * std::sin(t * 3.f * kPi));
-        keys[size_t(k)] = {Through(eyes, eyeAt, 5, float(k)) + sway, Through(targets, targetAt, 5, float(k))};
+        const float t = float(k) / float(kActionKeys - 1), seconds = float(k) * kKeySeconds;
+        const float y = TextHeight(launch, std::max(seconds, kTextViewKey * kKeySeconds));
+        const Vec3 textEye = column + across * kTextDistance + up * (y + kTextAbove);
+        const Vec3 textTarget = column + up * y;
+        const float g = k <= kLaunchKey ? 0.f : k >= kTextViewKey ? 1.f : Glide(float(k - kLaunchKey) / float(kTextViewKey - kLaunchKey));
+        const Vec3 sway = side * (0.6f * std::sin(t * 2.f * kPi)) + up * (0.3f * std::sin(t * 3.f * kPi));
+        keys[size_t(k)] = {Lerp(wideEye, textEye, g) + sway, Lerp(wideTarget, textTarget, g)};
     }
     return keys;
 }

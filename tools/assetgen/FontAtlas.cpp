@@ -10,9 +10,14 @@
 namespace assetgen {
 namespace {
 
-constexpr int kHalo = 2;        // pixels of soft rim around the ink
-constexpr int kTopMargin = 3;   // keeps the rim inside the 63-pixel glyph box
-constexpr int kBottomMargin = 3;
+// The quote is read at about 26 pixels a row on an 800 x 600 screen, the
+// font image shrunk to 40 %: the dark rim must be wide and strong enough to
+// stay a rim there, so that white strokes stand out against the bright sky.
+constexpr int kHalo = 3;        // pixels of dark rim around the ink
+constexpr float kRimAlpha = 0.85f;
+constexpr int kTopMargin = 4;   // keeps the rim inside the 63-pixel glyph box
+constexpr int kBottomMargin = 4;
+constexpr int kSideMargin = 2;  // clear pixels left and right of the ink, for the rim
 
 struct Placement {
     float scaleX, scaleY, penX;
@@ -33,8 +38,8 @@ Placement PlaceGlyph(const CFont& font, const GlyphCell& g, float scale, float b
     p.scaleX = scale * fy;
     b = font.Box(g.ch, p.scaleX, p.scaleY);
     const int room = std::min(g.nAdvance, kCellWidth - 1);
-    // One clear pixel each side; the rim fades out within the advance.
-    const int margin = 1;
+    // Clear pixels each side; the rim fades out within the advance.
+    const int margin = kSideMargin;
     const float avail = float(room - 2 * margin);
     const float ink = float(b.x1 - b.x0);
     if (ink > avail && ink > 0) {
@@ -91,7 +96,7 @@ bool BuildFontAtlas(Image& out) {
         for (int x = 0; x < kFontImageSize; ++x) {
             const size_t i = size_t(y) * kFontImageSize + x;
             const float a = ink.values[i];
-            const float s = std::min(1.f, rim[i] * 1.6f) * 0.6f * clip[i];
+            const float s = std::min(1.f, rim[i] * 2.2f) * kRimAlpha * clip[i];
             const float alpha = a + s * (1 - a);
             Color px = alpha > 0 ? MixColor(shadow, white, a / alpha) : white;
             px.a = alpha;

@@ -1,5 +1,5 @@
 #pragma once
-// "font.tga": the quote font, white script glyphs with a soft dark rim so the
+// "font.tga": the quote font, white script glyphs with a dark rim so the
 // quote stays readable over the bright dusk sky.
 #include "ImageWriters.h"
 

@@ -410,22 +410,23 @@ bool HostSheet(const ContentSet& c, const std::string& dir) {
 bool FontSheet(const ContentSet& c, const std::string& dir) {
     SceneAssets a;
     if (!LoadScene(c, a)) return false;
-    // Quotes as the text block draws them, over the sky near the horizon.
-    const int w = 700, h = 600;
+    // Quotes as the text block draws them on an 800 x 600 screen, seen the
+    // way the action paths frame them: 26 units away, from 10 units above.
+    const int w = 800, h = 600;
     CSheet sheet(2 * (w + 12) + 12, 2 * (h + 34) + 12);
     for (int i = 0; i < 4; ++i) {
         CSoftRenderer r(w, h);
-        const CameraKey key{{0, 2, 0}, {-40, 4.f + 3 * i, 0}};
+        const CameraKey key{{0, 14.f + 3 * i, 0}, {-26, 4.f + 3 * i, 0}};
         r.SetCamera(key, true);
         r.DrawMesh(a.sky, 0, &a.skyTex, {}, DrawState{BlendMode::Opaque});
         DrawState cloud;
         cloud.depthTest = cloud.depthWrite = false;
         for (int l = 2; l >= 0; --l) r.DrawMesh(a.clouds[l], 0, &a.cloudTex[l], {}, cloud);
         r.SetCamera(key, false);
-        DrawQuote(r, a.font, a.quotes[size_t(i * 17) % a.quotes.size()], {-38, 4, 0}, 1.f);
+        DrawQuote(r, a.font, a.quotes[size_t(i * 17) % a.quotes.size()], {-26, 1.15f + 3 * i, 0}, 1.f);
         const int x = 12 + (i % 2) * (w + 12), y = 12 + (i / 2) * (h + 34);
         sheet.Put(r.Result(), x, y, w, h, false);
-        sheet.Label("quote " + std::to_string(i * 17 % a.quotes.size() + 1) + " at 38 units", float(x), float(y + h + 22));
+        sheet.Label("quote " + std::to_string(i * 17 % a.quotes.size() + 1) + " at 26 units", float(x), float(y + h + 22));
     }
     return sheet.Save(dir + "/quotes.png");
 }
