@@ -5,6 +5,7 @@
 // of them with crafted headers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -174,6 +175,12 @@ TEST_F(Streams, AudioBeyondTheDeclaredLengthFails) {
 
 // --- a crafted setup header --------------------------------------------------
 
+int BitsFor(uint32_t n) {
+    int nBits = 0;
+    for (; n; n >>= 1) ++nBits;
+    return nBits;
+}
+
 // Vorbis packs its headers least significant bit first.
 class BitWriter {
 public:
@@ -192,43 +199,76 @@ private:
     size_t m_nBits = 0;
 };
 
-// One Ogg page holding whole packets.
-Bytes MakePage(uint8_t nFlags, int64_t nGranule, uint32_t nSequence, const std::vector<Bytes>& packets) {
-    Bytes page = {'O', 'g', 'g', 'S', 0, nFlags};
-    for (int i = 0; i < 8; ++i) page.push_back(uint8_t(uint64_t(nGranule) >> (8 * i)));
-    for (uint32_t n : {0x5EED5EEDu, nSequence, 0u})
-        for (int i = 0; i < 4; ++i) page.push_back(uint8_t(n >> (8 * i)));
-    Bytes lacing, body;
-    for (const Bytes& packet : packets) {
-        for (size_t n = packet.size(); ; n -= 255) {
-            lacing.push_back(uint8_t(n < 255 ? n : 255));
-            if (n < 255) break;
+// Builds an Ogg stream page by page; packets longer than a page can hold
+// continue on the next.
+class OggWriter {
+public:
+    // The packets, on as many pages as their segments need (255 a page). The
+    // last of those pages carries nGranule and, when asked, the end flag.
+    void AddPackets(const std::vector<Bytes>& packets, int64_t nGranule, bool bLast) {
+        Bytes lacing, body;
+        for (const Bytes& packet : packets) {
+            for (size_t n = packet.size();; n -= 255) {
+                lacing.push_back(uint8_t(n < 255 ? n : 255));
+                if (n < 255) break;
+            }
+            body.insert(body.end(), packet.begin(), packet.end());
         }
-        body.insert(body.end(), packet.begin(), packet.end());
+        size_t nSegment = 0, nBody = 0;
+        bool bContinued = false;
+        while (nSegment < lacing.size()) {
+            const size_t nCount = std::min<size_t>(255, lacing.size() - nSegment);
+            size_t nBytes = 0;
+            for (size_t i = 0; i < nCount; ++i) nBytes += lacing[nSegment + i];
+            const bool bFinal = nSegment + nCount == lacing.size();
+            uint8_t nFlags = uint8_t((bContinued ? 0x01 : 0) | (m_nSequence == 0 ? 0x02 : 0) | (bFinal && bLast ? 0x04 : 0));
+            Bytes page = {'O', 'g', 'g', 'S', 0, nFlags};
+            const int64_t nPageGranule = bFinal ? nGranule : -1;
+            for (int i = 0; i < 8; ++i) page.push_back(uint8_t(uint64_t(nPageGranule) >> (8 * i)));
+            for (uint32_t n : {0x5EED5EEDu, m_nSequence++, 0u})
+                for (int i = 0; i < 4; ++i) page.push_back(uint8_t(n >> (8 * i)));
+            page.push_back(uint8_t(nCount));
+            page.insert(page.end(), lacing.begin() + long(nSegment), lacing.begin() + long(nSegment + nCount));
+            page.insert(page.end(), body.begin() + long(nBody), body.begin() + long(nBody + nBytes));
+            FixCrc(page, 0);
+            m_Data.insert(m_Data.end(), page.begin(), page.end());
+            bContinued = lacing[nSegment + nCount - 1] == 255;
+            nSegment += nCount;
+            nBody += nBytes;
+        }
     }
-    page.push_back(uint8_t(lacing.size()));
-    page.insert(page.end(), lacing.begin(), lacing.end());
-    page.insert(page.end(), body.begin(), body.end());
-    FixCrc(page, 0);
-    return page;
-}
+    Bytes m_Data;
 
-// A stream with the identification header of model and the given setup
-// header.
-Bytes StreamWithSetup(const Bytes& model, const Bytes& setup) {
-    const Bytes id(model.begin() + long(IdHeader(model)), model.begin() + long(IdHeader(model)) + 30);
+private:
+    uint32_t m_nSequence = 0;
+};
+
+// A comment header: the vendor text, nCount declared comments of which the
+// texts given follow, the framing bit.
+Bytes CommentHeader(uint32_t nVendor, uint32_t nCount, const std::vector<std::string>& texts = {}) {
     BitWriter comment;
     comment.Put(3, 8);
     comment.PutText("vorbis");
-    comment.Put(0, 32);  // vendor
-    comment.Put(0, 32);  // no comments
-    comment.Put(1, 8);   // framing
-    Bytes stream = MakePage(0x02, 0, 0, {id});
-    const Bytes headers = MakePage(0, 0, 1, {comment.m_Bytes, setup});
-    const Bytes audio = MakePage(0x04, 1000, 2, {Bytes{0}});
-    stream.insert(stream.end(), headers.begin(), headers.end());
-    stream.insert(stream.end(), audio.begin(), audio.end());
-    return stream;
+    comment.Put(nVendor, 32);
+    for (uint32_t i = 0; i < nVendor && i < 16; ++i) comment.Put('v', 8);
+    comment.Put(nCount, 32);
+    for (const std::string& text : texts) {
+        comment.Put(uint32_t(text.size()), 32);
+        comment.PutText(text.c_str());
+    }
+    comment.Put(1, 8);
+    return comment.m_Bytes;
+}
+
+// A stream with the identification header of model and the given comment
+// and setup headers.
+Bytes StreamWithSetup(const Bytes& model, const Bytes& setup, const Bytes& comment = CommentHeader(0, 0)) {
+    const Bytes id(model.begin() + long(IdHeader(model)), model.begin() + long(IdHeader(model)) + 30);
+    OggWriter stream;
+    stream.AddPackets({id}, 0, false);
+    stream.AddPackets({comment, setup}, 0, false);
+    stream.AddPackets({Bytes{0}}, 1000, true);
+    return stream.m_Data;
 }
 
 // The start of a setup header with one codebook of nEntries one-dimensional
@@ -255,29 +295,110 @@ Bytes OrderedCodebook(uint32_t nEntries) {
     return setup.m_Bytes;
 }
 
-TEST_F(Streams, AHugeCodebookMeetsTheDecodersMemoryCeiling) {
+TEST_F(Streams, CodebooksBeyondTheLimitFailBeforeDecoding) {
     // 16.7 million entries: a few bytes of header that would have the
     // decoder build tables of hundreds of megabytes.
     const Bytes huge = StreamWithSetup(m_Stereo48k, OrderedCodebook(0xFFFFFF));
     ASSERT_TRUE(CheckOggStream(huge.data(), huge.size(), nullptr));
-    EXPECT_EQ(Decode(huge), bass::kErrorMem);
-    // A small one is parsed on, and fails on the missing rest of the header.
-    EXPECT_EQ(Decode(StreamWithSetup(m_Stereo48k, OrderedCodebook(16))), bass::kErrorFileForm);
+    EXPECT_FALSE(CheckVorbisCodebooks(huge.data(), huge.size()));
+    EXPECT_EQ(Decode(huge), bass::kErrorFileForm);
+    // A small one passes the check and fails in the decoder, on the missing
+    // rest of the header.
+    const Bytes small = StreamWithSetup(m_Stereo48k, OrderedCodebook(16));
+    EXPECT_TRUE(CheckVorbisCodebooks(small.data(), small.size()));
+    EXPECT_EQ(Decode(small), bass::kErrorFileForm);
+    // Encoder output passes.
+    EXPECT_TRUE(CheckVorbisCodebooks(m_Stereo48k.data(), m_Stereo48k.size()));
+    EXPECT_TRUE(CheckVorbisCodebooks(m_Mono8k.data(), m_Mono8k.size()));
+}
+
+TEST_F(Streams, ALookupTableTheDecoderCannotSizeFails) {
+    // Type 1 lookup, one entry in 40 dimensions: working out the value
+    // count, the decoder raises 2 to the 40th and makes an int of it (found
+    // by fuzzing). Two dimensions of 9 entries are an ordinary table.
+    auto lookup1 = [](uint32_t nEntries, uint32_t nDimensions) {
+        BitWriter setup;
+        setup.Put(5, 8);
+        setup.PutText("vorbis");
+        setup.Put(0, 8);
+        setup.Put(0x564342, 24);
+        setup.Put(nDimensions, 16);
+        setup.Put(nEntries, 24);
+        setup.Put(1, 1);  // ordered: every entry 1 bit long...
+        setup.Put(0, 5);
+        setup.Put(nEntries, BitsFor(nEntries));
+        setup.Put(1, 4);  // ...with a type 1 lookup
+        setup.Put(0, 32);
+        setup.Put(0, 32);
+        setup.Put(3, 4);  // four bits a value
+        setup.Put(0, 1);
+        setup.Put(0, 32);
+        setup.Put(0, 32);
+        return setup.m_Bytes;
+    };
+    const Bytes bad = StreamWithSetup(m_Stereo48k, lookup1(1, 40));
+    EXPECT_FALSE(CheckVorbisCodebooks(bad.data(), bad.size()));
+    EXPECT_EQ(Decode(bad), bass::kErrorFileForm);
+    const Bytes good = StreamWithSetup(m_Stereo48k, lookup1(9, 2));
+    EXPECT_TRUE(CheckVorbisCodebooks(good.data(), good.size()));
+}
+
+TEST_F(Streams, AHugeCodebookMeetsTheDecodersMemoryCeiling) {
+    // A million entries pass the codebook check; their tables do not fit the
+    // decoder's memory.
+    const Bytes large = StreamWithSetup(m_Stereo48k, OrderedCodebook(1 << 20));
+    ASSERT_TRUE(CheckVorbisCodebooks(large.data(), large.size()));
+    EXPECT_EQ(Decode(large), bass::kErrorMem);
     EXPECT_EQ(VorbisLiveBlocks(), 0u);
 }
 
 TEST_F(Streams, AHeaderThatStopsTheDecoderHalfWayLeavesNoMemoryBehind) {
-    // A sparse codebook whose first code is 32 bits long: the decoder stops
-    // with its list of code lengths still allocated (found by fuzzing).
+    // A sparse codebook of three one-bit codes, one too many for a code
+    // tree: the decoder gives up with its scratch lists still allocated
+    // (found by fuzzing).
     BitWriter setup = SetupWithCodebook(64);
-    setup.Put(0, 1);   // not ordered
-    setup.Put(1, 1);   // sparse
-    setup.Put(1, 1);   // the first entry is present...
-    setup.Put(31, 5);  // ...with a length of 32
+    setup.Put(0, 1);  // not ordered
+    setup.Put(1, 1);  // sparse
+    for (int i = 0; i < 64; ++i) {
+        setup.Put(i < 3, 1);
+        if (i < 3) setup.Put(0, 5);
+    }
+    setup.Put(0, 4);
     setup.Put(0, 32);
+    const Bytes stream = StreamWithSetup(m_Stereo48k, setup.m_Bytes);
+    ASSERT_TRUE(CheckVorbisCodebooks(stream.data(), stream.size()));
     ASSERT_EQ(VorbisLiveBlocks(), 0u);
-    EXPECT_EQ(Decode(StreamWithSetup(m_Stereo48k, setup.m_Bytes)), bass::kErrorFileForm);
+    EXPECT_EQ(Decode(stream), bass::kErrorFileForm);
     EXPECT_EQ(VorbisLiveBlocks(), 0u);
+}
+
+TEST_F(Streams, CommentCountsAndLengthsMustFitTheirHeader) {
+    // The decoder sizes its comment table from the declared count: with
+    // 0x20000001 comments the size wrapped around and the table was
+    // overrun; with 50 million it could not be allocated, and the clean-up
+    // then read through a null pointer (found by fuzzing).
+    const Bytes setup = OrderedCodebook(16);
+    for (uint32_t nCount : {0x20000001u, 50000000u, 3u}) {
+        const Bytes stream = StreamWithSetup(m_Stereo48k, setup, CommentHeader(0, nCount, {"A=b", "C=d"}));
+        EXPECT_FALSE(CheckVorbisComments(stream.data(), stream.size())) << nCount;
+        EXPECT_EQ(Decode(stream), bass::kErrorFileForm) << nCount;
+    }
+    for (uint32_t nVendor : {0x7FFFFFFFu, 0xFFFFFFFFu, 17u}) {
+        const Bytes stream = StreamWithSetup(m_Stereo48k, setup, CommentHeader(nVendor, 0));
+        EXPECT_FALSE(CheckVorbisComments(stream.data(), stream.size())) << nVendor;
+        EXPECT_EQ(Decode(stream), bass::kErrorFileForm) << nVendor;
+    }
+    // What fits is taken, and encoder output passes.
+    const Bytes fits = StreamWithSetup(m_Stereo48k, setup, CommentHeader(16, 2, {"A=b", "C=d"}));
+    EXPECT_TRUE(CheckVorbisComments(fits.data(), fits.size()));
+    EXPECT_TRUE(CheckVorbisComments(m_Stereo48k.data(), m_Stereo48k.size()));
+    EXPECT_TRUE(CheckVorbisComments(m_Mono8k.data(), m_Mono8k.size()));
+    // A comment header longer than the limit, spread over pages.
+    const std::string big(200000, 'x');
+    const Bytes tooLong = StreamWithSetup(m_Stereo48k, setup, CommentHeader(0, 2, {big, big}));
+    EXPECT_FALSE(CheckVorbisComments(tooLong.data(), tooLong.size()));
+    const Bytes longButFine = StreamWithSetup(m_Stereo48k, setup, CommentHeader(0, 1, {big}));
+    EXPECT_TRUE(CheckVorbisComments(longButFine.data(), longButFine.size()));
 }
 
 TEST(VorbisMemory, AllocationsBeyondTheCeilingFail) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <new>
 
 #include "audio/library/BassCodes.h"
@@ -20,6 +21,16 @@ namespace {
 // final granule overstates the last block.
 constexpr int64_t kGranuleSlack = 64;
 
+// A decoded sample (nominally -1..1) as 16 bits, rounded to nearest;
+// anything beyond the range saturates and NaN is silence.
+int16_t ToPcm16(float f) {
+    if (!(f == f)) return 0;
+    const float fScaled = f * 32768.0f;
+    if (fScaled >= 32767.0f) return 32767;
+    if (fScaled <= -32768.0f) return -32768;
+    return int16_t(std::lrintf(fScaled));
+}
+
 struct VorbisCloser {
     stb_vorbis* p;
     ~VorbisCloser() { if (p) stb_vorbis_close(p); }
@@ -31,7 +42,9 @@ uint32_t CheckDeclaredFormat(const uint8_t* pData, const OggStreamInfo& info, Vo
     if (!ReadVorbisFormat(pData, info.nStreamBytes, pFormat)) return bass::kErrorFileForm;
     if (!SampleChannelsAccepted(pFormat->nChannels) || !SampleRateAccepted(pFormat->nSampleRate))
         return bass::kErrorFormat;
-    if (info.nLastGranule <= 0) return bass::kErrorFileForm;
+    if (info.nLastGranule <= 0 || !CheckVorbisComments(pData, info.nStreamBytes) ||
+        !CheckVorbisCodebooks(pData, info.nStreamBytes))
+        return bass::kErrorFileForm;
     if (uint64_t(info.nLastGranule) > MaxSampleFrames(pFormat->nSampleRate)) return bass::kErrorMem;
     return bass::kOk;
 }
@@ -53,12 +66,20 @@ uint32_t DecodeStereo(const uint8_t* pData, const OggStreamInfo& info, const Vor
     // The declared length is only a promise: room for a minute at most
     // before the audio shows up.
     pcm.reserve(size_t(std::min<int64_t>(info.nLastGranule, int64_t(60) * format.nSampleRate)) * 2);
-    short chunk[4096 * 2];
+    // The decoder's float output, converted here: its own conversion to
+    // 16 bits overflows a signed integer on the wild values damaged audio
+    // packets decode to (found by fuzzing).
+    const int nChannels = int(format.nChannels);
+    float chunk[4096 * 2];
     while (true) {
-        const int n = stb_vorbis_get_samples_short_interleaved(vorbis.p, 2, chunk, 4096 * 2);
+        const int n = stb_vorbis_get_samples_float_interleaved(vorbis.p, nChannels, chunk, 4096 * nChannels);
         if (n <= 0) break;
         if (pcm.size() / 2 + size_t(n) > nMaxFrames) return bass::kErrorFileForm;
-        pcm.insert(pcm.end(), chunk, chunk + size_t(n) * 2);
+        for (int i = 0; i < n; ++i) {
+            const int16_t nLeft = ToPcm16(chunk[i * nChannels]);
+            pcm.push_back(nLeft);
+            pcm.push_back(nChannels == 2 ? ToPcm16(chunk[i * 2 + 1]) : nLeft);
+        }
     }
     if (budget.Exceeded()) return bass::kErrorMem;
     const int64_t nFrames = int64_t(pcm.size() / 2);

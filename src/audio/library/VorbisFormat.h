@@ -18,3 +18,29 @@ struct VorbisFormat {
 // rate, block sizes outside 64..8192 or the short one longer than the long
 // one, or a missing framing bit.
 bool ReadVorbisFormat(const uint8_t* pData, size_t nSize, VorbisFormat* pOut);
+
+// The largest comment and setup headers accepted: a sound's tags take a few
+// hundred bytes and an encoder's setup header a few kilobytes, and what the
+// decoder builds from them must stay well inside its memory ceiling.
+constexpr size_t kMaxVorbisCommentBytes = 256 * 1024;
+constexpr size_t kMaxVorbisSetupBytes = 256 * 1024;
+// Entries times dimensions of one codebook (an encoder's largest is a few
+// thousand): the decoder multiplies the two in 32-bit arithmetic.
+constexpr uint64_t kMaxCodebookValues = uint64_t(1) << 20;
+
+// Checks the comment header, the packet that starts on the stream's second
+// page, the way the decoder will read it: the vendor text, the number of
+// comments and each comment's length must all fit in the packet, which ends
+// with its framing bit and is at most kMaxVorbisCommentBytes long. The
+// decoder takes these numbers on trust: a count too large for the packet
+// makes it size its comment table wrongly, and a table it cannot allocate
+// makes its clean-up read through a null pointer.
+bool CheckVorbisComments(const uint8_t* pData, size_t nSize);
+
+// Checks the codebooks at the start of the setup header (the packet after
+// the comment header) the way the decoder will read them: every codebook
+// whole and well-formed, entries times dimensions at most
+// kMaxCodebookValues, and for a lookup table of type 1 a value count the
+// decoder can work out in its integer and float arithmetic without
+// overflowing. The rest of the setup header is the decoder's to check.
+bool CheckVorbisCodebooks(const uint8_t* pData, size_t nSize);
