@@ -34,6 +34,8 @@ log_time() {
 }
 
 harness_reg_clear
+# Copies other tests or killed runs left in this prefix are not this run's.
+rm -f $(audio_bas_files "$PREFIX")
 harness_reg_set Music=1 SFX=2 MusicVolume=35
 harness_record_start "$WORK/sfx.wav"
 RECORD_START=$(harness_now_ms)

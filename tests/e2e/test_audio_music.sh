@@ -68,6 +68,8 @@ finish_run() {
 music_run() {
   local name=$1 volume=$2; shift 2
   harness_reg_clear
+# Copies other tests or killed runs left in this prefix are not this run's.
+rm -f $(audio_bas_files "$PREFIX")
   harness_reg_set Music=2 SFX=1 MusicVolume="$volume" ShowTime=1 ShowFPS=1
   rm -f "$(audio_bas_files "$PREFIX")"
   harness_record_start "$WORK/$name.wav"

@@ -313,7 +313,9 @@ TEST_F(SceneActorTest, EveryShotFliesWithItsTrailAndTheArrowKeepsItsAttitudeWhil
         EXPECT_EQ(cupid.m_HeartTrail.m_Field.m_fAlphaFactor, 1.0f);
         EXPECT_GT(TrailAlpha(cupid.m_HeartTrail), 128u) << "trail particles are opaque";
         device.ClearCalls();
+        device.BeginScene();
         cupid.Render(&device, billboard);
+        device.EndScene();
         DrawnWith trail, arrow;
         ASSERT_TRUE(FindDraw(device, cupid.m_HeartTrail.m_pTexture, trail));
         EXPECT_EQ(trail.nTint >> 24, 0xFFu) << "the trail's tint";
@@ -341,7 +343,9 @@ TEST_F(SceneActorTest, EveryShotFliesWithItsTrailAndTheArrowKeepsItsAttitudeWhil
             EXPECT_FLOAT_EQ(cupid.m_ArrowMatrix._42, cupid.m_vArrowPosition.y);
             EXPECT_GT(cupid.m_vArrowPosition.y, cupid.m_vArrowTarget.y);
             device.ClearCalls();
+            device.BeginScene();
             cupid.Render(&device, billboard);
+            device.EndScene();
             ASSERT_TRUE(FindDraw(device, cupid.m_FlyingArrow.m_pTexture, arrow));
             EXPECT_TRUE(SameTurn(arrow.world, atHit)) << "the arrow drawn " << dt << " ms into the fade";
         }
