@@ -400,7 +400,7 @@ harness_stop() {
   # Settings a test stored must not follow the prefix into the next run (or
   # into the demo, which shares the prefix).
   if [ "$HARNESS_REG_TOUCHED" = 1 ]; then
-    timeout 20 harness_wine reg delete "$HARNESS_REG_KEY" /f >/dev/null 2>&1 </dev/null || true
+    timeout 20 "${HARNESS_NORAND[@]}" "$HARNESS_WINE" reg delete "$HARNESS_REG_KEY" /f >/dev/null 2>&1 </dev/null || true
   fi
   if [ -n "$HARNESS_SERVER_PID" ] && harness_alive "$HARNESS_SERVER_PID"; then
     # Our own server: whatever it still serves was started by this harness.

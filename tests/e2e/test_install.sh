@@ -68,7 +68,7 @@ unix_path() { harness_wine winepath -u "$1" 2>/dev/null </dev/null | tr -d '\r';
 # run_setup WHAT EXE ARGS...: a 32-bit NSIS program, waited for.
 run_setup() {
   local what=$1 rc=0; shift
-  timeout 180 harness_wine "$@" >"$HARNESS_ARTIFACTS/${what//[^A-Za-z0-9.]/-}.txt" 2>&1 </dev/null || rc=$?
+  timeout 180 "${HARNESS_NORAND[@]}" "$HARNESS_WINE" "$@" >"$HARNESS_ARTIFACTS/${what//[^A-Za-z0-9.]/-}.txt" 2>&1 </dev/null || rc=$?
   harness_check "$what exits with code 0 (got $rc)" [ "$rc" = 0 ]
 }
 
