@@ -111,7 +111,11 @@ judge_hit() {
   convert "$(art "$prehit")" "$(art "before_hit_$k.png")"
   convert "$(art "quote_$k.ppm")" "$(art "quote_$k.png")"
   lines=$(lines_of "$first")
-  read -r box_w box_h cap <<<"$(text_box "$(art "$prehit")" "$(art "quote_$k.ppm")" "${x:--1}" "${y:--1}" "${lines:-0}")"
+  # 8 bits a channel for the measurement, whatever import wrote.
+  convert "$(art "$prehit")" -depth 8 "$(art before.ppm)"
+  convert "$(art "quote_$k.ppm")" -depth 8 "$(art after.ppm)"
+  read -r box_w box_h cap <<<"$(text_box "$(art before.ppm)" "$(art after.ppm)" "${x:--1}" "${y:--1}" "${lines:-0}")"
+  rm -f "$(art before.ppm)" "$(art after.ppm)"
   echo "hit $k: \"$first\" ($lines lines) at $x,$y: box ${box_w}x$box_h, capitals $cap px" >>"$(art sizes.txt)"
   harness_check "hit $k: the quote (\"$first\", ${lines:-?} lines) is ${box_w}x$box_h pixels, capitals about $cap px ($(awk -v c="$cap" -v h=$SCR_H 'BEGIN { printf "%.2f", 100 * c / h }') % of $SCR_H), at least 2 %" \
     awk -v c="$cap" -v h=$SCR_H -v n="${lines:-0}" 'BEGIN { exit !(n > 0 && c >= 0.02 * h) }'
