@@ -1,8 +1,8 @@
 # Shared by tests/e2e/test_quote_*.sh (sourced after setting HARNESS_SCREEN):
 # the saver full screen at the Xvfb size, and after each hit of its first two
 # action paths the quote's size on the screen. The text is what the frame
-# two seconds after the hit shows in the text's colours (white strokes, the
-# dark rim) and the last frame before the hit does not; its box, rows of
+# two seconds after the hit shows as text (white strokes beside a dark rim)
+# and the last frame before the hit does not; its box, rows of
 # text pixels around the place the log gives for the heart, must give a
 # capital height of at least 2 % of the screen height. Screenshots of each
 # hit stay in the artifacts (test_quote_<size>/).
@@ -111,7 +111,11 @@ judge_hit() {
   convert "$(art "$prehit")" "$(art "before_hit_$k.png")"
   convert "$(art "quote_$k.ppm")" "$(art "quote_$k.png")"
   lines=$(lines_of "$first")
-  read -r box_w box_h cap <<<"$(text_box "$(art "$prehit")" "$(art "quote_$k.ppm")" "${x:--1}" "${y:--1}" "${lines:-0}")"
+  # 8 bits a channel for the measurement, whatever import wrote.
+  convert "$(art "$prehit")" -depth 8 "$(art before.ppm)"
+  convert "$(art "quote_$k.ppm")" -depth 8 "$(art after.ppm)"
+  read -r box_w box_h cap <<<"$(text_box "$(art before.ppm)" "$(art after.ppm)" "${x:--1}" "${y:--1}" "${lines:-0}")"
+  rm -f "$(art before.ppm)" "$(art after.ppm)"
   echo "hit $k: \"$first\" ($lines lines) at $x,$y: box ${box_w}x$box_h, capitals $cap px" >>"$(art sizes.txt)"
   harness_check "hit $k: the quote (\"$first\", ${lines:-?} lines) is ${box_w}x$box_h pixels, capitals about $cap px ($(awk -v c="$cap" -v h=$SCR_H 'BEGIN { printf "%.2f", 100 * c / h }') % of $SCR_H), at least 2 %" \
     awk -v c="$cap" -v h=$SCR_H -v n="${lines:-0}" 'BEGIN { exit !(n > 0 && c >= 0.02 * h) }'
@@ -119,7 +123,7 @@ judge_hit() {
 }
 
 # text_box BEFORE AFTER X Y LINES: "width height capitals" in pixels of the
-# quote in AFTER. Text pixels: white strokes or the dark plum rim in AFTER,
+# quote in AFTER. Text pixels: white strokes beside their dark rim in AFTER,
 # not so in BEFORE, in the part of the screen where the quote stands above
 # the heart; the box holds the group of rows with at least a few of them
 # (loose petals and sparkles are single pixels). The capitals follow from the
@@ -141,11 +145,17 @@ def pixels(path):
     return int(fields[1]), int(fields[2]), data[pos + 1:]
 bw, bh, b = pixels(before)
 aw, ah, a = pixels(after)
-def text(p, i):
-    r, g, bl = p[i], p[i + 1], p[i + 2]
-    white = r > 215 and g > 215 and bl > 215
-    rim = r < 120 and g < 70 and bl < 110 and r > g + 15 and bl > g + 10
-    return white or rim
+def luma(p, xx, yy):
+    i = 3 * (yy * aw + xx)
+    return 0.299 * p[i] + 0.587 * p[i + 1] + 0.114 * p[i + 2]
+# A stroke: a white pixel with its dark rim within two pixels. The lit edges
+# of clouds are near white too, but soft.
+def text(p, xx, yy):
+    i = 3 * (yy * aw + xx)
+    if not (p[i] > 215 and p[i + 1] > 215 and p[i + 2] > 215): return False
+    l = luma(p, xx, yy)
+    return any(luma(p, xx + dx, yy + dy) < l - 60 for dx in (-2, 0, 2) for dy in (-2, 0, 2)
+               if 0 <= xx + dx < aw and 0 <= yy + dy < ah)
 # The quote stands above the heart: half the screen wide either side, from a
 # third of the screen above it to a tenth below.
 x0, x1 = max(0, x - w // 2), min(aw, x + w // 2)
@@ -155,8 +165,7 @@ if x < 0 or y < 0 or x0 >= x1 or y0 >= y1 or (bw, bh) != (aw, ah):
 found = set()
 for yy in range(y0, y1):
     for xx in range(x0, x1):
-        i = 3 * (yy * aw + xx)
-        if text(a, i) and not text(b, i):
+        if text(a, xx, yy) and not text(b, xx, yy):
             found.add((xx, yy))
 rows = {}
 for xx, yy in found:

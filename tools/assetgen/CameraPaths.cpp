@@ -113,7 +113,8 @@ std::vector<CameraKey> BuildActionPath(int n) {
         const float y = TextHeight(launch, std::max(seconds, kTextViewKey * kKeySeconds));
         const Vec3 textEye = column + across * kTextDistance + up * (y + kTextAbove);
         const Vec3 textTarget = column + up * y;
-        const float g = k <= kLaunchKey ? 0.f : k >= kTextViewKey ? 1.f : Glide(float(k - kLaunchKey) / float(kTextViewKey - kLaunchKey));
+        const float glide = float(k - kLaunchKey) / float(kTextViewKey - kLaunchKey);
+        const float g = k <= kLaunchKey ? 0.f : k >= kTextViewKey ? 1.f : Glide(glide);
         const Vec3 sway = side * (0.6f * std::sin(t * 2.f * kPi)) + up * (0.3f * std::sin(t * 3.f * kPi));
         keys[size_t(k)] = {Lerp(wideEye, textEye, g) + sway, Lerp(wideTarget, textTarget, g)};
     }

@@ -10,7 +10,7 @@
 namespace assetgen {
 namespace {
 
-// The quote is read at about 26 pixels a row on an 800 x 600 screen, the
+// The quote is read at about 25 pixels a row on an 800 x 600 screen, the
 // font image shrunk to 40 %: the dark rim must be wide and strong enough to
 // stay a rim there, so that white strokes stand out against the bright sky.
 constexpr int kHalo = 3;        // pixels of dark rim around the ink
