@@ -200,8 +200,12 @@ LRESULT CEECore::EE_Core_HandleMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPAR
     case WM_ENDSESSION:
         // The system may end the process as soon as this returns, so what
         // the run holds (the audio library's temporary copy among it) is
-        // freed now, without the password check: the session is over.
-        if (wParam) EE_Core_Shutdown();
+        // freed now, without the password check, and the process ends
+        // itself with a clean exit code rather than be killed half-way.
+        if (wParam) {
+            EE_Core_Shutdown();
+            m_pEndProcess(0);
+        }
         break;
     case WM_POWERBROADCAST:
         if (wParam == PBT_APMSUSPEND && !m_pVerifyPassword) EE_Core_RequestExit();
