@@ -155,6 +155,9 @@ public:
     uint32_t m_nLastFrameTime = 0;
     HBITMAP m_hPreviewBitmap = nullptr;
     int32_t m_nMouseSkip = 10;
+    // Ends the process when the session ends, once the run is shut down
+    // (tests put their own in).
+    void(WINAPI* m_pEndProcess)(UINT) = ExitProcess;
 
 protected:
     void ReleaseOverlay();

@@ -275,8 +275,12 @@ LRESULT CEECore::EE_Core_HandleMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPAR
         return TRUE;  // a saver never holds up a logoff or shutdown
     case WM_ENDSESSION:
         // Windows may end the process as soon as this returns: release
-        // everything now, so the audio library's copy does not stay behind.
-        if (wParam) EE_Core_Shutdown();
+        // everything now, so the audio library's copy does not stay behind,
+        // and end the process with a clean exit code rather than be killed.
+        if (wParam) {
+            EE_Core_Shutdown();
+            m_pEndProcess(0);
+        }
         return 0;
     case WM_USER:
         SetTimer(hWnd, kPreviewTimer, 500, nullptr);

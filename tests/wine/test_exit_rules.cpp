@@ -11,6 +11,14 @@ namespace {
 int g_nVerifyCalls = 0;
 BOOL g_bVerifyAnswer = FALSE;
 
+int g_nEndProcessCalls = 0;
+UINT g_nEndProcessCode = 99;
+
+void WINAPI FakeEndProcess(UINT nCode) {
+    ++g_nEndProcessCalls;
+    g_nEndProcessCode = nCode;
+}
+
 BOOL WINAPI FakeVerifyPassword(HWND) {
     ++g_nVerifyCalls;
     return g_bVerifyAnswer;
@@ -33,6 +41,8 @@ struct ExitRulesTest : ::testing::Test {
         app.m_nRunMode = RUNMODE_SAVER;
         app.m_bOldPlatform = 1;
         app.m_pVerifyPassword = FakeVerifyPassword;
+        app.m_pEndProcess = FakeEndProcess;
+        g_nEndProcessCalls = 0;
         app.m_Settings.ExitOnMouseMove = 1;
     }
     ~ExitRulesTest() override {
@@ -92,10 +102,14 @@ TEST_F(ExitRulesTest, TheEndOfTheSessionShutsDownWithoutAsking) {
     Send(WM_QUERYENDSESSION);
     Send(WM_ENDSESSION, FALSE);
     EXPECT_FALSE(QuitPosted());
-    // The session ends: everything is freed before the message returns.
+    EXPECT_EQ(g_nEndProcessCalls, 0);
+    // The session ends: everything is freed, then the process ends with
+    // exit code 0 before the message returns.
     Send(WM_ENDSESSION, TRUE);
     EXPECT_EQ(g_nVerifyCalls, 0);
     EXPECT_TRUE(QuitPosted());
+    EXPECT_EQ(g_nEndProcessCalls, 1);
+    EXPECT_EQ(g_nEndProcessCode, 0u);
 }
 
 TEST_F(ExitRulesTest, WithoutThePasswordCheckAJumpEndsAtOnce) {
