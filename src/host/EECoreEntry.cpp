@@ -36,9 +36,13 @@ int CEECore::EE_Core_RunMode(HINSTANCE) {
         EE_Core_ReadSettings(m_Settings);
         SettingsRead();
         EE_Core_SelectMode();
-        m_Settings.Width = int32_t(m_Video.nWidth);
-        m_Settings.Height = int32_t(m_Video.nHeight);
-        m_Settings.BitCount = IsThirtyTwoBit(m_Video.nFormat) ? 32 : 16;
+        // A stored index past the list resolves no mode (the device then
+        // takes the desktop's): the record keeps the size it was given.
+        if (m_Video.nWidth && m_Video.nHeight) {
+            m_Settings.Width = int32_t(m_Video.nWidth);
+            m_Settings.Height = int32_t(m_Video.nHeight);
+            m_Settings.BitCount = IsThirtyTwoBit(m_Video.nFormat) ? 32 : 16;
+        }
         LogSettings();
         EE_Core_Run();
         break;

@@ -20,6 +20,8 @@ BOOLEANS=(ShowFPS ShowTime TimeModeAMPM ExitOnMouseMove SFX Music UseDesktopSett
 # The shipped defaults file.
 declare -A SHIPPED=([ShowFPS]=0 [ExitOnMouseMove]=0 [ShowTime]=1 [Music]=1 [SFX]=1
   [MusicVolume]=35 [FSAA]=0 [UseDesktopSettings]=1 [TimeModeAMPM]=1)
+# Its mode size, which the record keeps when no listed mode is selected.
+FILE_W=800 FILE_H=600 FILE_BITS=32
 
 SETTINGS=
 # read_settings NAME=DWORD...: a fresh key holding these values, one /s run
@@ -160,8 +162,16 @@ for round in 0 1 2 3 4 5; do
       want=${DEFAULT[$f]}
       # FSAA is carried as stored (nothing acts on it); a damaged one reads as absent.
       [ "$f" = FSAA ] && [ "${KIND_OF[FSAA]}" = number ] && want=$(( 0x${NUMBERS[(11 + round) % 3]} << 32 >> 32 ))
-      # An index past the mode list is kept (the device then takes the desktop's mode).
-      [ "$f" = SelectedMode ] && [ "$(selected_damage)" = 7fffffff ] && want=2147483647
+      # An index past the mode list is kept (the device then takes the desktop's
+      # mode); it resolves no mode, so the size is the shipped file's.
+      if [ "$(selected_damage)" = 7fffffff ]; then
+        case $f in
+          SelectedMode) want=2147483647 ;;
+          Width) want=$FILE_W ;;
+          Height) want=$FILE_H ;;
+          BitCount) want=$FILE_BITS ;;
+        esac
+      fi
       expect "$f" "$want" "$ROUND_NOTE (${KIND_OF[$f]:-${KIND_OF[m_nSelectedMode]}})"
     done
   else
@@ -199,9 +209,16 @@ for round in 0 1 2 3 4 5; do
   reg_dump | cut -c1-100 >"$HARNESS_ARTIFACTS/saved-$round.txt"
   for b in "${BOOLEANS[@]}"; do expect_reg "$b" REG_DWORD "0x$((${DEFAULT[$b]} + 1))"; done
   expect_reg MusicVolume REG_DWORD "$(printf '0x%x' "${DEFAULT[MusicVolume]}")"
-  expect_reg m_nSelectedMode REG_DWORD "$(printf '0x%x' "${DEFAULT[SelectedMode]}")"
-  expect_reg Width REG_DWORD "$(printf '0x%x' "$SCREEN_W")"
-  expect_reg Height REG_DWORD "$(printf '0x%x' "$SCREEN_H")"
+  if [ "$(selected_damage)" = 7fffffff ]; then
+    # No mode selected: OK keeps the stored index and the record's size.
+    expect_reg m_nSelectedMode REG_DWORD 0x7fffffff
+    expect_reg Width REG_DWORD "$(printf '0x%x' "$FILE_W")"
+    expect_reg Height REG_DWORD "$(printf '0x%x' "$FILE_H")"
+  else
+    expect_reg m_nSelectedMode REG_DWORD "$(printf '0x%x' "${DEFAULT[SelectedMode]}")"
+    expect_reg Width REG_DWORD "$(printf '0x%x' "$SCREEN_W")"
+    expect_reg Height REG_DWORD "$(printf '0x%x' "$SCREEN_H")"
+  fi
   expect_reg BitCount REG_DWORD 0x20
   expect_reg FSAA REG_DWORD 0x0
   i=0
