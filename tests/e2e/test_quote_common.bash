@@ -22,7 +22,10 @@ harness_reg_add m_nCustomLine3 REG_SZ "$LINE3"
 harness_reg_add m_nCustomLine4 REG_SZ "$LINE4"
 
 art() { echo "$HARNESS_ARTIFACTS/$1"; }
-uptime_ms() { awk '{ printf "%d", $1 * 1000 }' /proc/uptime; }
+# The saver's times are Wine's tick count, which follows the raw monotonic
+# clock; /proc/uptime runs ahead of it by the clock's slew since boot
+# (180 ms after four hours here), enough to misplace a frame.
+saver_clock_ms() { python3 -c 'import time; print(int(time.clock_gettime(time.CLOCK_MONOTONIC_RAW) * 1000))'; }
 log_lines() { tr -d '\r' <"$HARNESS_LOG"; }
 # log_field TAG N [K]: field N of the Kth line that starts with TAG.
 log_field() { log_lines | awk -F'\t' -v t="$1" -v k="${3:-1}" -v n="$2" '$1 == t && ++c == k { print $n; exit }'; }
@@ -39,9 +42,9 @@ wait_count() {
 # shot FILE: a raw screenshot; SHOT_FROM and SHOT_TO are its time span.
 shot() {
   harness_saver_alive || return 1
-  SHOT_FROM=$(uptime_ms)
+  SHOT_FROM=$(saver_clock_ms)
   import -window root "$(art "$1")" 2>/dev/null || return 1
-  SHOT_TO=$(uptime_ms)
+  SHOT_TO=$(saver_clock_ms)
   [ -s "$(art "$1")" ]
 }
 # heart_at T: "x y state" of the last frame presented at or before T that
@@ -79,7 +82,7 @@ judge_hit() {
   while [ "$(log_count hit)" -lt "$k" ] && [ $i -lt 900 ] && shot "prehit_$((i % 3)).ppm"; do
     echo "$SHOT_FROM $SHOT_TO" >"$(art "prehit_$((i % 3)).span")"
     i=$((i + 1))
-    [ $(( $(uptime_ms) - t0 )) -gt $((800 * 33)) ] && break  # the path is over
+    [ $(( $(saver_clock_ms) - t0 )) -gt $((800 * 33)) ] && break  # the path is over
   done
   if ! wait_count hit "$k" 3000; then
     fps=$(mean_fps "$launch")

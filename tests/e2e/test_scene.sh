@@ -142,16 +142,18 @@ harness_check "the FPS counter shows a digit in the top left ($FPS_PIXELS digit 
 harness_check "a second direct frame has no magenta pixel" no_magenta "$(art direct_2.png)"
 
 # --- a cross-fade --------------------------------------------------------------
-# The saver's times are the system's milliseconds since boot (as /proc/uptime).
-uptime_ms() { awk '{ printf "%d", $1 * 1000 }' /proc/uptime; }
+# The saver's times are Wine's tick count, which follows the raw monotonic
+# clock; /proc/uptime runs ahead of it by the clock's slew since boot
+# (180 ms after four hours here), enough to misplace a frame.
+saver_clock_ms() { python3 -c 'import time; print(int(time.clock_gettime(time.CLOCK_MONOTONIC_RAW) * 1000))'; }
 # shot_timed FILE: a screenshot of the running saver; sets SHOT_FROM and
 # SHOT_TO to its time span. Raw PPM, because compressing a PNG takes longer
 # than a fade's half. Status 1 when the saver had ended or no picture came.
 shot_timed() {
   harness_saver_alive || return 1
-  SHOT_FROM=$(uptime_ms)
+  SHOT_FROM=$(saver_clock_ms)
   import -window root "$(art "$1")" 2>/dev/null || return 1
-  SHOT_TO=$(uptime_ms)
+  SHOT_TO=$(saver_clock_ms)
   [ -s "$(art "$1")" ]
 }
 # fade_weights FROM TO: the lowest and highest blend weight the saver logged
@@ -177,7 +179,7 @@ fade_weights() {
 # are taken as close to the fade as the screenshots allow.
 T0=$(log_field camera 3 1)
 FADE_DUE=$(( ${T0:-0} + 940 * 33 ))
-NOW=$(uptime_ms)
+NOW=$(saver_clock_ms)
 [ "$NOW" -lt $((FADE_DUE - 3000)) ] && sleep "$(awk -v ms=$((FADE_DUE - 3000 - NOW)) 'BEGIN { print ms / 1000 }')"
 # Screenshots until the fade is logged, two kept in turn: the later one that
 # ended before the fade began is the old path alone.
