@@ -8,7 +8,7 @@
 
 #include "ClassRender/ArchiveTexture.h"
 #include "ClassRender/MediaEntry.h"
-#include "host/Log.h"
+#include "base/Log.h"
 
 uint32_t CMeshModel::LoadModelMesh(const char* pszEntry, IDirect3DDevice9* pDevice) {
     std::vector<uint8_t> entry;

@@ -8,8 +8,8 @@
 
 #include "ClassRender/D3DXMath.h"
 #include "host/CommandLine.h"
-#include "host/Log.h"
-#include "host/SystemClock.h"
+#include "base/Log.h"
+#include "base/SystemClock.h"
 #include "settings/LocalizationStore.h"
 
 CEECore* g_pEECore = nullptr;

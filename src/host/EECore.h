@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "host/DeviceRecovery.h"
-#include "host/ModeList.h"
+#include "settings/ModeList.h"
 #include "settings/SaverSettings.h"
 
 struct OverlayGlyph;

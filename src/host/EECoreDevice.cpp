@@ -8,7 +8,7 @@
 #include "host/D3D9Library.h"
 #include "host/DeviceStates.h"
 #include "host/EECore.h"
-#include "host/Log.h"
+#include "base/Log.h"
 
 namespace {
 
@@ -105,7 +105,7 @@ HRESULT CEECore::EE_Core_BuildModeList() {
 
 int32_t CEECore::EE_Core_SelectMode() {
     SelectedMode selected;
-    const int32_t nCount = EE_Core_SelectModeFromList(m_Video.modes, m_Video.m_nSelectedMode, selected);
+    const int32_t nCount = SelectModeFromList(m_Video.modes, m_Video.m_nSelectedMode, selected);
     if (selected.Width) {
         m_Video.nWidth = selected.Width;
         m_Video.nHeight = selected.Height;

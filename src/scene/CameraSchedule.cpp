@@ -1,6 +1,6 @@
 #include "scene/CameraSchedule.h"
 
-#include "host/SystemClock.h"
+#include "base/SystemClock.h"
 #include "scene/SceneRandom.h"
 
 namespace {

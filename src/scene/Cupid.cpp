@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "host/SystemClock.h"
+#include "base/SystemClock.h"
 #include "scene/Heart.h"
 #include "scene/Scene.h"
 #include "scene/SceneRandom.h"

@@ -5,8 +5,8 @@
 
 #include <cstring>
 
-#include "host/Log.h"
-#include "host/SystemClock.h"
+#include "base/Log.h"
+#include "base/SystemClock.h"
 #include "scene/Cupid.h"
 #include "scene/Scene.h"
 #include "scene/ScenePhases.h"

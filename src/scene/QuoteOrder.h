@@ -4,7 +4,7 @@
 // when all were shown.
 #include <cstdint>
 
-#include "scene/QuoteRecord.h"
+#include "settings/QuoteRecord.h"
 
 class CQuoteOrder {
 public:

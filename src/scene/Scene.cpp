@@ -7,10 +7,10 @@
 
 #include "assets/Resources.h"
 #include "audio/SoundSystem.h"
-#include "host/Log.h"
-#include "host/SystemClock.h"
+#include "base/Log.h"
+#include "base/SystemClock.h"
 #include "scene/CameraPlayback.h"
-#include "scene/Cordelune.h"
+#include "app/Cordelune.h"
 #include "scene/SceneRandom.h"
 
 namespace {

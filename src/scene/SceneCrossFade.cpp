@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "host/DeviceStates.h"
-#include "host/Log.h"
+#include "base/Log.h"
 #include "scene/Scene.h"
 #include "scene/SceneVertex.h"
 

@@ -5,7 +5,7 @@
 #include <shellapi.h>
 
 #include "host/EECore.h"
-#include "host/Log.h"
+#include "base/Log.h"
 #include "resource.h"
 #include "settings/LocalizationStore.h"
 #include "settings/SettingsStore.h"
@@ -57,6 +57,6 @@ void EE_Core_VisitWebSite(HWND hDlg) {
     // shell extensions), so the thread needs COM, apartment-threaded.
     const HRESULT hrCom = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     // The result is not examined: a failed open leaves the dialog as it was.
-    ShellExecuteA(hDlg, "open", EE_Core_WebSiteAddress().c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    ShellExecuteA(hDlg, "open", DefaultsWebSiteAddress().c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     if (SUCCEEDED(hrCom)) CoUninitialize();
 }

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "host/EECore.h"
-#include "host/ModeList.h"
+#include "settings/ModeList.h"
 #include "resource.h"
 #include "settings/LocalizationStore.h"
 #include "settings/RegistryEncoding.h"

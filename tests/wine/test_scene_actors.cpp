@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "scene/Cordelune.h"
+#include "app/Cordelune.h"
 #include "scene/SceneVertex.h"
 #include "test_scene_rig.h"
 

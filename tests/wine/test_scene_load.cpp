@@ -10,7 +10,7 @@
 #include <mmsystem.h>
 
 #include "scene/CameraSchedule.h"
-#include "scene/Cordelune.h"
+#include "app/Cordelune.h"
 #include "scene/SceneVertex.h"
 #include "test_scene_rig.h"
 

@@ -1,12 +1,12 @@
 #include <windows.h>
-#include "scene/Cordelune.h"
+#include "app/Cordelune.h"
 
 #include <mmsystem.h>
 
 #include <cstdlib>
 
 #include "host/DeviceStates.h"
-#include "host/Log.h"
+#include "base/Log.h"
 
 CCordelune::CCordelune() = default;
 
