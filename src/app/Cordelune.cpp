@@ -56,8 +56,16 @@ HRESULT CCordelune::EE_Core_LoadScene(IDirect3DDevice9* pDevice) {
     const unsigned nWarmUp = timeGetTime() % 100;
     for (unsigned i = 0; i < nWarmUp; ++i) std::rand();
     // A scene that loaded only in part still runs; it draws what it has.
-    m_Scene.Load(pDevice, this);
+    m_Scene.Load(pDevice, MakeSceneInputs());
     return S_OK;
+}
+
+SceneInputs CCordelune::MakeSceneInputs() {
+    SceneInputs inputs;
+    inputs.pSettings = &m_Settings;
+    inputs.quotes = QuoteSource{m_Quotes.aRecords, m_Quotes.nCount, &m_UserText};
+    inputs.drawOverlay = [this](IDirect3DDevice9* pDevice) { EE_Core_DrawOverlay(pDevice); };
+    return inputs;
 }
 
 HRESULT CCordelune::EE_Core_FrameMove(IDirect3DDevice9*, float) { return S_OK; }

@@ -179,6 +179,3 @@ private:
 
 // The one application object, reached by the window procedure.
 extern CEECore* g_pEECore;
-
-// The defaults read from the embedded defaults file (filled at construction).
-extern SaverSettings g_DefaultSettings;

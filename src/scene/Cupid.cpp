@@ -6,8 +6,6 @@
 #include <cmath>
 
 #include "base/SystemClock.h"
-#include "scene/Heart.h"
-#include "scene/Scene.h"
 #include "scene/SceneRandom.h"
 #include "scene/SceneVertex.h"
 
@@ -41,8 +39,7 @@ CCupid::CCupid() {
 }
 
 uint32_t CCupid::Load(const char* pszIdle, const char* pszAlert, const char* pszShot,
-                      const char* pszTexture, IDirect3DDevice9* pDevice, CHeart* pHeart) {
-    m_pHeart = pHeart;
+                      const char* pszTexture, IDirect3DDevice9* pDevice) {
     if (m_Body[kCupidIdle].LoadModel(pszIdle, pszTexture, pDevice, true)) return 1;
     IDirect3DTexture9* pBodyTexture = m_Body[kCupidIdle].m_pTexture;
     if (m_Body[kCupidIdle2].LoadModelSharedTexture("kupidon_idle2.MODEL", pBodyTexture, pDevice, true) ||
@@ -73,8 +70,8 @@ void CCupid::StartPass(int32_t nState, uint32_t nFirstStep) {
 
 void CCupid::PickIdle() {
     const float x = RandomChoice();
-    const bool bEarlyIdle = m_pScene && !IsActionPath(m_pScene->CurrentCamera()) &&
-                            m_pScene->CurrentKey() < 660;
+    const bool bEarlyIdle = m_pEvents && !IsActionPath(m_pEvents->CurrentCamera()) &&
+                            m_pEvents->CurrentKey() < 660;
     int32_t nState;
     if (bEarlyIdle)
         nState = x > 600.0f ? kCupidIdle2 : x > 300.0f ? kCupidIdle : kCupidAlert;
@@ -123,7 +120,7 @@ void CCupid::UpdateAnimation(uint32_t nNow) {
         CMeshModel& shot = m_Body[kCupidShot];
         if (MsSince(m_nShotStart, nNow) > 1000 && shot.IsStopped()) PickIdle();
         if (shot.Step() >= kShotReleaseStep && !m_bShotSoundPlayed) {
-            if (m_pScene) m_pScene->PlayShotEffect();
+            if (m_pEvents) m_pEvents->ShotReleased();
             m_bShotSoundPlayed = 1;
             if (!m_bArrowActive) ReleaseArrow(nNow);
         }
@@ -144,7 +141,8 @@ void CCupid::UpdateAnimation(uint32_t nNow) {
     }
 }
 
-void CCupid::UpdateArrow(uint32_t nNow, float fDt, const D3DXMATRIX& billboard) {
+bool CCupid::UpdateArrow(uint32_t nNow, float fDt, const D3DXMATRIX& billboard) {
+    bool bArrived = false;
     if (m_bArrowFlying) {
         const float t = float(MsSince(m_nLaunchTime, nNow)) * 0.0005f;
         if (t < 1.0f) {
@@ -155,7 +153,7 @@ void CCupid::UpdateArrow(uint32_t nNow, float fDt, const D3DXMATRIX& billboard) 
             m_vArrowPosition = m_vArrowTarget;
             m_fArrowAlpha = 1.0f;
             m_bArrowFlying = 0;
-            if (m_pHeart) m_pHeart->OnHit();
+            bArrived = true;
         }
     } else {
         m_fArrowAlpha -= fDt * 0.8f;
@@ -178,11 +176,12 @@ void CCupid::UpdateArrow(uint32_t nNow, float fDt, const D3DXMATRIX& billboard) 
     m_ArrowMatrix._42 = m_vArrowPosition.y;
     m_ArrowMatrix._43 = m_vArrowPosition.z;
     m_HeartTrail.Update(m_vArrowPosition, kTrailDrift, fDt, billboard);
+    return bArrived;
 }
 
-void CCupid::Update(const D3DXMATRIX& billboard) { UpdateAt(timeGetTime(), billboard); }
+bool CCupid::Update(const D3DXMATRIX& billboard) { return UpdateAt(timeGetTime(), billboard); }
 
-void CCupid::UpdateAt(uint32_t nNow, const D3DXMATRIX& billboard) {
+bool CCupid::UpdateAt(uint32_t nNow, const D3DXMATRIX& billboard) {
     const float fDt = SecondsSince(m_nPreviousTime, nNow);
     m_nPreviousTime = nNow;
     if (m_bAiming) {
@@ -205,10 +204,11 @@ void CCupid::UpdateAt(uint32_t nNow, const D3DXMATRIX& billboard) {
     m_RosePetals.Update(kPetalCentre, kPetalDrift, fDt, billboard);
     m_Chamomile.Update(kPetalCentre, kPetalDrift, fDt, billboard);
     UpdateAnimation(nNow);
-    if (m_bArrowActive) UpdateArrow(nNow, fDt, billboard);
+    const bool bArrived = m_bArrowActive && UpdateArrow(nNow, fDt, billboard);
     m_BowArrow.UpdateFrame();
     m_FlyingArrow.UpdateFrame();
     for (CMeshModel& body : m_Body) body.UpdateFrame();
+    return bArrived;
 }
 
 void CCupid::Render(IDirect3DDevice9* pDevice, const D3DXMATRIX& billboard) {

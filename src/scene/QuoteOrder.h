@@ -6,6 +6,13 @@
 
 #include "settings/QuoteRecord.h"
 
+// The quotations to show: the embedded table and the user's own lines.
+struct QuoteSource {
+    const QuoteRecord* pRecords = nullptr;
+    int32_t nCount = 0;
+    const QuoteRecord* pUser = nullptr;
+};
+
 class CQuoteOrder {
 public:
     // A random permutation of 0 .. nCount - 1 (nCount is clamped to the
