@@ -11,7 +11,9 @@
 
 #include "host/DeviceRecovery.h"
 #include "settings/ModeList.h"
+#include "settings/QuoteRecord.h"
 #include "settings/SaverSettings.h"
+#include "settings/SettingsStore.h"
 
 struct OverlayGlyph;
 

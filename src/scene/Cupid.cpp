@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "base/SystemClock.h"
+#include "scene/CameraSchedule.h"
 #include "scene/SceneRandom.h"
 #include "scene/SceneVertex.h"
 
