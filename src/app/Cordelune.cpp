@@ -26,25 +26,12 @@ HRESULT CCordelune::SettingsRead() {
 
 HRESULT CCordelune::EE_Core_InitD3Device(IDirect3DDevice9* pDevice) {
     LogMessage(LogPath(), "%s\n", "CCordelune::EE_Core_InitD3Device()");
-    pDevice->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    pDevice->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
-    pDevice->SetRenderState(D3DRS_ALPHAREF, 2);
-    pDevice->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
-    pDevice->SetRenderState(D3DRS_DITHERENABLE, TRUE);
-    pDevice->SetRenderState(D3DRS_ZENABLE, TRUE);
-    pDevice->SetRenderState(D3DRS_LIGHTING, FALSE);
-    pDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    pDevice->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_TFACTOR);
-    pDevice->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    pDevice->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-    pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_TFACTOR);
-    pDevice->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-    pDevice->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
-    pDevice->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
-    pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    pDevice->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    pDevice->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    // The framework's states, then textures tinted by the texture factor and
+    // alpha blending with the alpha test.
+    SetBaseAlphaStates(pDevice);
+    SetBaseRasterStates(pDevice);
+    SetTextureFactorStages(pDevice, D3DTOP_MODULATE, D3DTOP_MODULATE);
+    SetAlphaBlend(pDevice, TRUE, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
     SetLinearSamplers(pDevice);
     SetBaseMaterialAndTransforms(pDevice);
     return S_OK;

@@ -6,7 +6,9 @@
 #include <cmath>
 
 #include "base/SystemClock.h"
+#include "host/DeviceStates.h"
 #include "scene/CameraSchedule.h"
+#include "scene/SceneAngles.h"
 #include "scene/SceneRandom.h"
 #include "scene/SceneVertex.h"
 
@@ -21,7 +23,7 @@ const D3DXVECTOR3 kTrailDrift(1.5f, -1.3f, 0.0f);
 const D3DXVECTOR3 kHidden(0.0f, -500.0f, 0.0f);
 
 // 0 .. 1000 from one rand() value.
-float RandomChoice() { return float(SceneRand()) * 0.0305185094f; }
+float RandomChoice() { return float(SceneRand()) * RandScale(1000.0f); }
 
 D3DXMATRIX InverseLookAt(const D3DXVECTOR3& vEye, const D3DXVECTOR3& vAt, const D3DXVECTOR3& vUp,
                          const D3DXMATRIX& fallback) {
@@ -35,7 +37,7 @@ D3DXMATRIX InverseLookAt(const D3DXVECTOR3& vEye, const D3DXVECTOR3& vAt, const 
 
 CCupid::CCupid() {
     D3DXMatrixIdentity(&m_World);
-    D3DXMatrixRotationY(&m_ModelTurn, 1.57075f);
+    D3DXMatrixRotationY(&m_ModelTurn, kQuarterTurn);
     D3DXMatrixIdentity(&m_ArrowMatrix);
 }
 
@@ -188,7 +190,7 @@ bool CCupid::UpdateAt(uint32_t nNow, const D3DXMATRIX& billboard) {
     if (m_bAiming) {
         const float t = float(MsSince(m_nAimStart, nNow)) * 0.0005f;
         if (t < 1.0f) {
-            const float s = std::sin(t * 1.57075f);
+            const float s = std::sin(t * kQuarterTurn);
             m_vCurrentTarget.x = m_vNewTarget.x * s + m_vPreviousTarget.x * (1.0f - s);
             m_vCurrentTarget.y = m_vNewTarget.y * s + m_vPreviousTarget.y * (1.0f - s);
             m_vCurrentTarget.z = m_vNewTarget.z * s + m_vPreviousTarget.z * (1.0f - s);
@@ -231,23 +233,12 @@ void CCupid::Render(IDirect3DDevice9* pDevice, const D3DXMATRIX& billboard) {
     D3DXMatrixScaling(&scale, 3.0f, 3.0f, 3.0f);
     D3DXMatrixMultiply(&glowWorld, &scale, &place);
 
-    pDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    pDevice->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-    pDevice->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-    pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    pDevice->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
-    pDevice->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
-    pDevice->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
-    pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    pDevice->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
-    pDevice->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+    SetTextureOnlyStages(pDevice);
+    SetAlphaBlend(pDevice, FALSE, D3DBLEND_ONE, D3DBLEND_ONE);
     pDevice->SetRenderState(D3DRS_ZENABLE, FALSE);
     m_Glow.Draw(glowWorld, pDevice, false);
     pDevice->SetRenderState(D3DRS_ZENABLE, TRUE);
-    pDevice->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
-    pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    pDevice->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    pDevice->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    SetAlphaBlend(pDevice, TRUE, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
     if (m_bArrowActive) {
         m_FlyingArrow.Draw(m_ArrowMatrix, pDevice, true);
         m_HeartTrail.Render(pDevice, m_BowArrow.m_nTextureFactor);

@@ -8,6 +8,7 @@
 #include "base/Log.h"
 #include "base/SystemClock.h"
 #include "scene/ScenePhases.h"
+#include "scene/SceneAngles.h"
 #include "scene/SceneRandom.h"
 #include "scene/SceneVertex.h"
 
@@ -17,7 +18,7 @@ constexpr uint32_t kQuoteShownMs = 14000;
 
 CHeart::CHeart() {
     D3DXMatrixIdentity(&m_World);
-    D3DXMatrixRotationY(&m_TextTurn, 1.57075f);
+    D3DXMatrixRotationY(&m_TextTurn, kQuarterTurn);
     D3DXMatrixIdentity(&m_Scale);
 }
 
@@ -49,7 +50,7 @@ void CHeart::Launch(const D3DXVECTOR3& vPosition) {
     m_nState = kHeartAppearing;
     m_vPosition = vPosition;
     D3DXMatrixIdentity(&m_Scale);
-    const float s = float(SceneRand()) * 4.57777642e-05f + 4.0f;
+    const float s = float(SceneRand()) * RandScale(1.5f) + 4.0f;
     m_Scale._11 = m_Scale._22 = m_Scale._33 = s;
     m_nTint = m_Mesh.m_nTextureFactor = 0x00FFFFFF;
     m_fAlpha = 0.0f;

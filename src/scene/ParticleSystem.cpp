@@ -4,32 +4,7 @@
 
 #include "ClassRender/ArchiveTexture.h"
 #include "ClassRender/RenderSizes.h"
-
-void SetTintedVertexColorStages(IDirect3DDevice9* pDevice) {
-    pDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    pDevice->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_TFACTOR);
-    pDevice->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    pDevice->SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_CURRENT);
-    pDevice->SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-    pDevice->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    pDevice->SetTextureStageState(2, D3DTSS_COLOROP, D3DTOP_DISABLE);
-    pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_TFACTOR);
-    pDevice->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-    pDevice->SetTextureStageState(1, D3DTSS_ALPHAARG1, D3DTA_CURRENT);
-    pDevice->SetTextureStageState(1, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
-    pDevice->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-    pDevice->SetTextureStageState(2, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
-}
-
-void RestoreTextureStages(IDirect3DDevice9* pDevice) {
-    pDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    pDevice->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-    pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    pDevice->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
-    pDevice->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-    pDevice->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
-}
+#include "host/DeviceStates.h"
 
 CParticleSystem::CParticleSystem() { m_VertexBuffer.m_dwFVF = kFvfColored; }
 
@@ -77,7 +52,7 @@ void CParticleSystem::Render(IDirect3DDevice9* pDevice, D3DCOLOR nTint) {
     pDevice->SetTexture(0, m_pTexture);
     pDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, m_VertexBuffer.m_nCount, 0,
                                   m_FaceBuffer.m_nCount);
-    RestoreTextureStages(pDevice);
+    SetTextureOnlyStages(pDevice);
 }
 
 void CParticleSystem::Reset() {

@@ -9,6 +9,7 @@
 #include "audio/SoundSystem.h"
 #include "base/Log.h"
 #include "base/SystemClock.h"
+#include "host/DeviceStates.h"
 #include "scene/CameraPlayback.h"
 #include "scene/SceneRandom.h"
 
@@ -45,16 +46,8 @@ int LoadSound(uint16_t nResource) {
 }
 
 void SetSceneBlendStates(IDirect3DDevice9* pDevice) {
-    pDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    pDevice->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-    pDevice->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-    pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    pDevice->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
-    pDevice->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
-    pDevice->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
-    pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    pDevice->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    pDevice->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    SetTextureOnlyStages(pDevice);
+    SetAlphaBlend(pDevice, FALSE, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
 }
 
 void ReleaseMeshModel(CMeshModel& mesh) {

@@ -2,10 +2,12 @@
 
 #include "ClassRender/ArchiveTexture.h"
 #include "ClassRender/RenderSizes.h"
+#include "host/DeviceStates.h"
+#include "scene/SceneAngles.h"
 #include "scene/ParticleSystem.h"
 
 CTextBlock::CTextBlock() {
-    D3DXMatrixRotationY(&m_TextTurn, -1.57075f);
+    D3DXMatrixRotationY(&m_TextTurn, -kQuarterTurn);
     m_VertexBuffer.m_dwFVF = kFvfColored;
     m_VertexBuffer.m_dwUsage = D3DUSAGE_DYNAMIC;
     m_VertexBuffer.m_Pool = D3DPOOL_DEFAULT;
@@ -66,6 +68,6 @@ void CTextBlock::Render(IDirect3DDevice9* pDevice, const D3DXMATRIX& matrix) {
     pDevice->SetTexture(0, m_pTexture);
     pDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, m_VertexBuffer.m_nCount, 0,
                                   m_FaceBuffer.m_nCount);
-    RestoreTextureStages(pDevice);
+    SetTextureOnlyStages(pDevice);
     pDevice->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
 }
