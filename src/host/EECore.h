@@ -59,6 +59,9 @@ public:
     virtual HRESULT Init();
     virtual HRESULT SettingsRead();
     virtual HRESULT SettingsWrite();
+    // A hook for the application: called when the defaults are restored (at
+    // start-up and by the dialog's button) before the framework resets the
+    // settings record itself; the framework's own does nothing.
     virtual HRESULT EE_Core_RestoreDefaults();
     virtual HRESULT EE_Core_ConfigInit(HWND hDlg);
     virtual INT_PTR EE_Core_ConfigMessage(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam);
