@@ -4,7 +4,7 @@
 
 #include "ClassRender/D3DXTexture.h"
 #include "ClassRender/MediaEntry.h"
-#include "host/Log.h"
+#include "base/Log.h"
 
 uint32_t CreateArchiveTexture(const char* pszEntry, IDirect3DDevice9* pDevice,
                               IDirect3DTexture9** ppTexture) {

@@ -3,7 +3,7 @@
 
 #include "ClassRender/CameraPath.h"
 #include "ClassRender/MediaEntry.h"
-#include "host/Log.h"
+#include "base/Log.h"
 
 uint32_t CCameraPath::LoadCameraPath(const char* pszEntry) {
     BuildPathProjection(m_Projection);

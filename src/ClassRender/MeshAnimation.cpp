@@ -1,6 +1,6 @@
 #include "ClassRender/MeshAnimation.h"
 
-#include "host/SystemClock.h"
+#include "base/SystemClock.h"
 
 uint32_t StepCount(const MeshPlayback& play, uint32_t nFrameCount) {
     return play.bInterpolate ? 2 * nFrameCount : nFrameCount;

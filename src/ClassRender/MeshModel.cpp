@@ -8,7 +8,7 @@
 
 #include "ClassRender/ArchiveTexture.h"
 #include "ClassRender/MediaEntry.h"
-#include "host/Log.h"
+#include "base/Log.h"
 
 uint32_t CMeshModel::LoadModelMesh(const char* pszEntry, IDirect3DDevice9* pDevice) {
     std::vector<uint8_t> entry;
@@ -32,24 +32,24 @@ uint32_t CMeshModel::LoadModelMesh(const char* pszEntry, IDirect3DDevice9* pDevi
     return 0;
 }
 
+// The model loaders repeat the mesh loader's report of a failure.
+uint32_t CMeshModel::LoadMesh(const char* pszMesh, IDirect3DDevice9* pDevice, bool bInterpolate) {
+    m_Playback.bInterpolate = bInterpolate;
+    if (!LoadModelMesh(pszMesh, pDevice)) return 0;
+    LogMessage(LogPath(), "%s\t%s\n", "error load model", pszMesh);
+    return 1;
+}
+
 uint32_t CMeshModel::LoadModel(const char* pszMesh, const char* pszTexture,
                                IDirect3DDevice9* pDevice, bool bInterpolate) {
-    m_Playback.bInterpolate = bInterpolate;
-    if (LoadModelMesh(pszMesh, pDevice)) {
-        LogMessage(LogPath(), "%s\t%s\n", "error load model", pszMesh);
-        return 1;
-    }
+    if (LoadMesh(pszMesh, pDevice, bInterpolate)) return 1;
     m_bSharedTexture = false;
     return CreateArchiveTexture(pszTexture, pDevice, &m_pTexture);
 }
 
 uint32_t CMeshModel::LoadModelSharedTexture(const char* pszMesh, IDirect3DTexture9* pTexture,
                                             IDirect3DDevice9* pDevice, bool bInterpolate) {
-    m_Playback.bInterpolate = bInterpolate;
-    if (LoadModelMesh(pszMesh, pDevice)) {
-        LogMessage(LogPath(), "%s\t%s\n", "error load model", pszMesh);
-        return 1;
-    }
+    if (LoadMesh(pszMesh, pDevice, bInterpolate)) return 1;
     m_pTexture = pTexture;
     m_bSharedTexture = true;
     return 0;
@@ -95,13 +95,7 @@ void CMeshModel::Draw(const D3DXMATRIX& world, IDirect3DDevice9* pDevice, bool b
         pDevice->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
         pDevice->SetRenderState(D3DRS_TEXTUREFACTOR, m_nTextureFactor);
     }
-    pDevice->SetTransform(D3DTS_WORLD, reinterpret_cast<const D3DMATRIX*>(&world));
-    pDevice->SetFVF(m_VertexBuffer.m_dwFVF);
-    pDevice->SetStreamSource(0, m_VertexBuffer.m_pRenderBuffer, 0, m_VertexBuffer.m_nStride);
-    pDevice->SetIndices(m_FaceBuffer.m_pRenderBuffer);
-    pDevice->SetTexture(0, m_pTexture);
-    pDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, m_VertexBuffer.m_nCount, 0,
-                                  m_FaceBuffer.m_nCount);
+    DrawIndexedBuffers(pDevice, world, m_VertexBuffer, m_FaceBuffer, m_pTexture);
 }
 
 D3DXVECTOR3 CMeshModel::GetVertexPosition(uint32_t nVertex) const {

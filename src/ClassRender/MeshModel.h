@@ -42,4 +42,7 @@ public:
     bool m_bSharedTexture = false;
     IDirect3DTexture9* m_pTexture = nullptr;
     D3DCOLOR m_nTextureFactor = 0xFFFFFFFF;
+
+private:
+    uint32_t LoadMesh(const char* pszMesh, IDirect3DDevice9* pDevice, bool bInterpolate);
 };

@@ -1,6 +1,6 @@
 #include "ClassRender/RenderSizes.h"
 
-#include "host/Log.h"
+#include "base/Log.h"
 
 void ReportRenderError(const char* pszMessage, int nLine) {
     LogMessage(LogPath(), "***ERROR!!! %s\n", pszMessage);

@@ -82,3 +82,13 @@ bool CreateQuadBatchBuffers(CFaceRenderBuffer& faces, CVertexRenderBuffer& verti
     faces.Unlock();
     return true;
 }
+
+void DrawIndexedBuffers(IDirect3DDevice9* pDevice, const D3DXMATRIX& world, const CVertexRenderBuffer& vertices,
+                        const CFaceRenderBuffer& faces, IDirect3DBaseTexture9* pTexture) {
+    pDevice->SetTransform(D3DTS_WORLD, reinterpret_cast<const D3DMATRIX*>(&world));
+    pDevice->SetFVF(vertices.m_dwFVF);
+    pDevice->SetStreamSource(0, vertices.m_pRenderBuffer, 0, vertices.m_nStride);
+    pDevice->SetIndices(faces.m_pRenderBuffer);
+    pDevice->SetTexture(0, pTexture);
+    pDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, vertices.m_nCount, 0, faces.m_nCount);
+}

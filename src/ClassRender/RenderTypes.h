@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "ClassRender/D3DXMath.h"
 #include "ClassRender/RenderSizes.h"
 
 class CVertexRenderBuffer {
@@ -44,3 +45,8 @@ public:
 // not be made or filled.
 bool CreateQuadBatchBuffers(CFaceRenderBuffer& faces, CVertexRenderBuffer& vertices, uint32_t nQuads,
                             IDirect3DDevice9* pDevice);
+
+// Draws the indexed triangle list of the two buffers with the texture on
+// stage 0 and world as the world transform.
+void DrawIndexedBuffers(IDirect3DDevice9* pDevice, const D3DXMATRIX& world, const CVertexRenderBuffer& vertices,
+                        const CFaceRenderBuffer& faces, IDirect3DBaseTexture9* pTexture);

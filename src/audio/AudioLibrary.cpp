@@ -32,7 +32,7 @@ const char* const kAudioLibraryEntryNames[kAudioLibraryEntryCount] = {
 namespace {
 
 struct LoadedLibrary {
-    std::string szPath;  // the temporary file the module was loaded from
+    std::string strPath;  // the temporary file the module was loaded from
     HMODULE hModule = nullptr;
 };
 
@@ -79,18 +79,18 @@ bool IsAudioLibraryLoaded() { return g_Library.hModule != nullptr; }
 
 namespace {
 
-// Loads the module from szPath and binds it. pHold, when given, holds the
+// Loads the module from strPath and binds it. pHold, when given, holds the
 // file until LoadLibraryA has returned.
-bool LoadAndBind(const std::string& szPath, HeldTempCopy* pHold) {
-    g_Library.szPath = szPath;
+bool LoadAndBind(const std::string& strPath, HeldTempCopy* pHold) {
+    g_Library.strPath = strPath;
     g_EntryPoints = BassEntryPoints();
-    g_Library.hModule = szPath.empty() ? nullptr : LoadLibraryA(szPath.c_str());
+    g_Library.hModule = strPath.empty() ? nullptr : LoadLibraryA(strPath.c_str());
     if (pHold) ReleaseTempCopy(*pHold);
     if (!g_Library.hModule) {
         // Nothing to bind: the file (empty when the resource is missing) is
         // of no further use.
-        if (!szPath.empty()) DeleteFileA(szPath.c_str());
-        g_Library.szPath.clear();
+        if (!strPath.empty()) DeleteFileA(strPath.c_str());
+        g_Library.strPath.clear();
         return false;
     }
     BindEntryPoints();
@@ -99,7 +99,7 @@ bool LoadAndBind(const std::string& szPath, HeldTempCopy* pHold) {
 
 }  // namespace
 
-bool BindAudioLibraryFile(const std::string& szPath) { return LoadAndBind(szPath, nullptr); }
+bool BindAudioLibraryFile(const std::string& strPath) { return LoadAndBind(strPath, nullptr); }
 
 void LoadAudioLibrary() {
     if (IsAudioLibraryLoaded()) return;
@@ -115,6 +115,6 @@ void UnloadAudioLibrary() {
     g_EntryPoints = BassEntryPoints();
     FreeLibrary(g_Library.hModule);
     g_Library.hModule = nullptr;
-    DeleteFileA(g_Library.szPath.c_str());
-    g_Library.szPath.clear();
+    DeleteFileA(g_Library.strPath.c_str());
+    g_Library.strPath.clear();
 }

@@ -50,8 +50,8 @@ void LoadAudioLibrary();
 void UnloadAudioLibrary();
 
 // The steps of LoadAudioLibrary after the extraction: loads the library file
-// at szPath and binds it; UnloadAudioLibrary deletes that file. True when
+// at strPath and binds it; UnloadAudioLibrary deletes that file. True when
 // the module loaded (its entry points may still be missing).
-bool BindAudioLibraryFile(const std::string& szPath);
+bool BindAudioLibraryFile(const std::string& strPath);
 
 bool IsAudioLibraryLoaded();

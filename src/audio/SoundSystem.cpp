@@ -1,7 +1,7 @@
 #include "audio/SoundSystem.h"
 
 #include "audio/AudioLibrary.h"
-#include "host/Log.h"
+#include "base/Log.h"
 
 namespace {
 

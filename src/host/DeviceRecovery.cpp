@@ -1,6 +1,6 @@
 #include "host/DeviceRecovery.h"
 
-#include "host/SystemClock.h"
+#include "base/SystemClock.h"
 
 void CDeviceRecovery::Begin(uint32_t nNow) {
     m_nLastPicture = nNow;

@@ -37,3 +37,60 @@ void SetBaseMaterialAndTransforms(IDirect3DDevice9* pDevice) {
     projection._43 = 0.f;
     pDevice->SetTransform(D3DTS_PROJECTION, reinterpret_cast<const D3DMATRIX*>(&projection));
 }
+
+void SetBaseAlphaStates(IDirect3DDevice9* pDevice) {
+    pDevice->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    pDevice->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+    pDevice->SetRenderState(D3DRS_ALPHAREF, 2);
+    pDevice->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
+}
+
+void SetBaseRasterStates(IDirect3DDevice9* pDevice) {
+    pDevice->SetRenderState(D3DRS_DITHERENABLE, TRUE);
+    pDevice->SetRenderState(D3DRS_ZENABLE, TRUE);
+    pDevice->SetRenderState(D3DRS_LIGHTING, FALSE);
+}
+
+void SetTextureOnlyStages(IDirect3DDevice9* pDevice) {
+    pDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    pDevice->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    pDevice->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    pDevice->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    pDevice->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+}
+
+void SetTextureFactorStages(IDirect3DDevice9* pDevice, DWORD nColorOp, DWORD nAlphaOp) {
+    pDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    pDevice->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_TFACTOR);
+    pDevice->SetTextureStageState(0, D3DTSS_COLOROP, nColorOp);
+    pDevice->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_TFACTOR);
+    pDevice->SetTextureStageState(0, D3DTSS_ALPHAOP, nAlphaOp);
+    pDevice->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+}
+
+void SetAlphaBlend(IDirect3DDevice9* pDevice, BOOL bAlphaTest, DWORD nSourceBlend, DWORD nDestBlend) {
+    pDevice->SetRenderState(D3DRS_ALPHATESTENABLE, bAlphaTest);
+    pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    pDevice->SetRenderState(D3DRS_SRCBLEND, nSourceBlend);
+    pDevice->SetRenderState(D3DRS_DESTBLEND, nDestBlend);
+}
+
+void SetTintedVertexColorStages(IDirect3DDevice9* pDevice) {
+    pDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    pDevice->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_TFACTOR);
+    pDevice->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    pDevice->SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_CURRENT);
+    pDevice->SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+    pDevice->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    pDevice->SetTextureStageState(2, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_TFACTOR);
+    pDevice->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    pDevice->SetTextureStageState(1, D3DTSS_ALPHAARG1, D3DTA_CURRENT);
+    pDevice->SetTextureStageState(1, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+    pDevice->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    pDevice->SetTextureStageState(2, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+}

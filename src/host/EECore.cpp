@@ -8,8 +8,8 @@
 
 #include "ClassRender/D3DXMath.h"
 #include "host/CommandLine.h"
-#include "host/Log.h"
-#include "host/SystemClock.h"
+#include "base/Log.h"
+#include "base/SystemClock.h"
 #include "settings/LocalizationStore.h"
 
 CEECore* g_pEECore = nullptr;
@@ -39,7 +39,7 @@ HRESULT CEECore::Init() {
 
 HRESULT CEECore::SettingsRead() { return S_OK; }
 HRESULT CEECore::SettingsWrite() { return S_OK; }
-HRESULT CEECore::EE_Core_RestoreDefaults() { return S_OK; }
+HRESULT CEECore::EE_Core_RestoreDefaults() { return S_OK; }  // a hook only
 HRESULT CEECore::EE_Core_ConfigInit(HWND) { return S_OK; }
 INT_PTR CEECore::EE_Core_ConfigMessage(HWND, UINT, WPARAM, LPARAM) { return 0; }
 

@@ -10,8 +10,10 @@
 #include <vector>
 
 #include "host/DeviceRecovery.h"
-#include "host/ModeList.h"
+#include "settings/ModeList.h"
+#include "settings/QuoteRecord.h"
 #include "settings/SaverSettings.h"
+#include "settings/SettingsStore.h"
 
 struct OverlayGlyph;
 
@@ -57,6 +59,9 @@ public:
     virtual HRESULT Init();
     virtual HRESULT SettingsRead();
     virtual HRESULT SettingsWrite();
+    // A hook for the application: called when the defaults are restored (at
+    // start-up and by the dialog's button) before the framework resets the
+    // settings record itself; the framework's own does nothing.
     virtual HRESULT EE_Core_RestoreDefaults();
     virtual HRESULT EE_Core_ConfigInit(HWND hDlg);
     virtual INT_PTR EE_Core_ConfigMessage(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam);
@@ -179,6 +184,3 @@ private:
 
 // The one application object, reached by the window procedure.
 extern CEECore* g_pEECore;
-
-// The defaults read from the embedded defaults file (filled at construction).
-extern SaverSettings g_DefaultSettings;

@@ -8,7 +8,7 @@
 #include "host/D3D9Library.h"
 #include "host/DeviceStates.h"
 #include "host/EECore.h"
-#include "host/Log.h"
+#include "base/Log.h"
 
 namespace {
 
@@ -105,7 +105,7 @@ HRESULT CEECore::EE_Core_BuildModeList() {
 
 int32_t CEECore::EE_Core_SelectMode() {
     SelectedMode selected;
-    const int32_t nCount = EE_Core_SelectModeFromList(m_Video.modes, m_Video.m_nSelectedMode, selected);
+    const int32_t nCount = SelectModeFromList(m_Video.modes, m_Video.m_nSelectedMode, selected);
     if (selected.Width) {
         m_Video.nWidth = selected.Width;
         m_Video.nHeight = selected.Height;
@@ -198,16 +198,11 @@ SelectedMode CEECore::ChosenMode() const {
 
 HRESULT CEECore::EE_Core_InitD3Device(IDirect3DDevice9* pDevice) {
     LogMessage(LogPath(), "%s\n", "EE_Core_InitD3Device");
-    pDevice->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    pDevice->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
-    pDevice->SetRenderState(D3DRS_ALPHAREF, 2);
-    pDevice->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
+    SetBaseAlphaStates(pDevice);
     pDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
     pDevice->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
     pDevice->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    pDevice->SetRenderState(D3DRS_DITHERENABLE, TRUE);
-    pDevice->SetRenderState(D3DRS_ZENABLE, TRUE);
-    pDevice->SetRenderState(D3DRS_LIGHTING, FALSE);
+    SetBaseRasterStates(pDevice);
     SetLinearSamplers(pDevice);
     SetBaseMaterialAndTransforms(pDevice);
     LogMessage(LogPath(), "%s\n", "EE_Core_InitD3Device - ok");

@@ -5,7 +5,7 @@
 #include "ClassRender/MediaEntry.h"
 #include "assets/Resources.h"
 #include "host/EECore.h"
-#include "host/Log.h"
+#include "base/Log.h"
 #include "host/OverlayLayout.h"
 #include "host/ScreenQuad.h"
 #include "resource.h"

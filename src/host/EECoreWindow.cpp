@@ -7,7 +7,7 @@
 
 #include "host/CommandLine.h"
 #include "host/EECore.h"
-#include "host/Log.h"
+#include "base/Log.h"
 #include "host/MonitorLayout.h"
 #include "host/MouseRule.h"
 #include "host/MultiMonitor.h"

@@ -1,6 +1,6 @@
 #include "scene/CameraSchedule.h"
 
-#include "host/SystemClock.h"
+#include "base/SystemClock.h"
 #include "scene/SceneRandom.h"
 
 namespace {
@@ -10,7 +10,6 @@ const D3DXVECTOR3 kLaunchPositions[kActionPathCount] = {
     {-55.0f, -22.0f, -24.0f}, {-23.0f, -22.0f, -37.0f},
 };
 
-constexpr float kInvRandMax = 3.05185094e-05f;  // 1 / 32767
 constexpr float kFadeStep = 0.016666668f;       // 1 / 60
 
 }  // namespace

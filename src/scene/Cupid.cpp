@@ -5,9 +5,10 @@
 
 #include <cmath>
 
-#include "host/SystemClock.h"
-#include "scene/Heart.h"
-#include "scene/Scene.h"
+#include "base/SystemClock.h"
+#include "host/DeviceStates.h"
+#include "scene/CameraSchedule.h"
+#include "scene/SceneAngles.h"
 #include "scene/SceneRandom.h"
 #include "scene/SceneVertex.h"
 
@@ -22,7 +23,7 @@ const D3DXVECTOR3 kTrailDrift(1.5f, -1.3f, 0.0f);
 const D3DXVECTOR3 kHidden(0.0f, -500.0f, 0.0f);
 
 // 0 .. 1000 from one rand() value.
-float RandomChoice() { return float(SceneRand()) * 0.0305185094f; }
+float RandomChoice() { return float(SceneRand()) * RandScale(1000.0f); }
 
 D3DXMATRIX InverseLookAt(const D3DXVECTOR3& vEye, const D3DXVECTOR3& vAt, const D3DXVECTOR3& vUp,
                          const D3DXMATRIX& fallback) {
@@ -36,13 +37,12 @@ D3DXMATRIX InverseLookAt(const D3DXVECTOR3& vEye, const D3DXVECTOR3& vAt, const 
 
 CCupid::CCupid() {
     D3DXMatrixIdentity(&m_World);
-    D3DXMatrixRotationY(&m_ModelTurn, 1.57075f);
+    D3DXMatrixRotationY(&m_ModelTurn, kQuarterTurn);
     D3DXMatrixIdentity(&m_ArrowMatrix);
 }
 
 uint32_t CCupid::Load(const char* pszIdle, const char* pszAlert, const char* pszShot,
-                      const char* pszTexture, IDirect3DDevice9* pDevice, CHeart* pHeart) {
-    m_pHeart = pHeart;
+                      const char* pszTexture, IDirect3DDevice9* pDevice) {
     if (m_Body[kCupidIdle].LoadModel(pszIdle, pszTexture, pDevice, true)) return 1;
     IDirect3DTexture9* pBodyTexture = m_Body[kCupidIdle].m_pTexture;
     if (m_Body[kCupidIdle2].LoadModelSharedTexture("kupidon_idle2.MODEL", pBodyTexture, pDevice, true) ||
@@ -73,8 +73,8 @@ void CCupid::StartPass(int32_t nState, uint32_t nFirstStep) {
 
 void CCupid::PickIdle() {
     const float x = RandomChoice();
-    const bool bEarlyIdle = m_pScene && !IsActionPath(m_pScene->CurrentCamera()) &&
-                            m_pScene->CurrentKey() < 660;
+    const bool bEarlyIdle = m_pEvents && !IsActionPath(m_pEvents->CurrentCamera()) &&
+                            m_pEvents->CurrentKey() < 660;
     int32_t nState;
     if (bEarlyIdle)
         nState = x > 600.0f ? kCupidIdle2 : x > 300.0f ? kCupidIdle : kCupidAlert;
@@ -123,7 +123,7 @@ void CCupid::UpdateAnimation(uint32_t nNow) {
         CMeshModel& shot = m_Body[kCupidShot];
         if (MsSince(m_nShotStart, nNow) > 1000 && shot.IsStopped()) PickIdle();
         if (shot.Step() >= kShotReleaseStep && !m_bShotSoundPlayed) {
-            if (m_pScene) m_pScene->PlayShotEffect();
+            if (m_pEvents) m_pEvents->ShotReleased();
             m_bShotSoundPlayed = 1;
             if (!m_bArrowActive) ReleaseArrow(nNow);
         }
@@ -144,7 +144,8 @@ void CCupid::UpdateAnimation(uint32_t nNow) {
     }
 }
 
-void CCupid::UpdateArrow(uint32_t nNow, float fDt, const D3DXMATRIX& billboard) {
+bool CCupid::UpdateArrow(uint32_t nNow, float fDt, const D3DXMATRIX& billboard) {
+    bool bArrived = false;
     if (m_bArrowFlying) {
         const float t = float(MsSince(m_nLaunchTime, nNow)) * 0.0005f;
         if (t < 1.0f) {
@@ -155,7 +156,7 @@ void CCupid::UpdateArrow(uint32_t nNow, float fDt, const D3DXMATRIX& billboard) 
             m_vArrowPosition = m_vArrowTarget;
             m_fArrowAlpha = 1.0f;
             m_bArrowFlying = 0;
-            if (m_pHeart) m_pHeart->OnHit();
+            bArrived = true;
         }
     } else {
         m_fArrowAlpha -= fDt * 0.8f;
@@ -178,17 +179,18 @@ void CCupid::UpdateArrow(uint32_t nNow, float fDt, const D3DXMATRIX& billboard) 
     m_ArrowMatrix._42 = m_vArrowPosition.y;
     m_ArrowMatrix._43 = m_vArrowPosition.z;
     m_HeartTrail.Update(m_vArrowPosition, kTrailDrift, fDt, billboard);
+    return bArrived;
 }
 
-void CCupid::Update(const D3DXMATRIX& billboard) { UpdateAt(timeGetTime(), billboard); }
+bool CCupid::Update(const D3DXMATRIX& billboard) { return UpdateAt(timeGetTime(), billboard); }
 
-void CCupid::UpdateAt(uint32_t nNow, const D3DXMATRIX& billboard) {
+bool CCupid::UpdateAt(uint32_t nNow, const D3DXMATRIX& billboard) {
     const float fDt = SecondsSince(m_nPreviousTime, nNow);
     m_nPreviousTime = nNow;
     if (m_bAiming) {
         const float t = float(MsSince(m_nAimStart, nNow)) * 0.0005f;
         if (t < 1.0f) {
-            const float s = std::sin(t * 1.57075f);
+            const float s = std::sin(t * kQuarterTurn);
             m_vCurrentTarget.x = m_vNewTarget.x * s + m_vPreviousTarget.x * (1.0f - s);
             m_vCurrentTarget.y = m_vNewTarget.y * s + m_vPreviousTarget.y * (1.0f - s);
             m_vCurrentTarget.z = m_vNewTarget.z * s + m_vPreviousTarget.z * (1.0f - s);
@@ -205,10 +207,11 @@ void CCupid::UpdateAt(uint32_t nNow, const D3DXMATRIX& billboard) {
     m_RosePetals.Update(kPetalCentre, kPetalDrift, fDt, billboard);
     m_Chamomile.Update(kPetalCentre, kPetalDrift, fDt, billboard);
     UpdateAnimation(nNow);
-    if (m_bArrowActive) UpdateArrow(nNow, fDt, billboard);
+    const bool bArrived = m_bArrowActive && UpdateArrow(nNow, fDt, billboard);
     m_BowArrow.UpdateFrame();
     m_FlyingArrow.UpdateFrame();
     for (CMeshModel& body : m_Body) body.UpdateFrame();
+    return bArrived;
 }
 
 void CCupid::Render(IDirect3DDevice9* pDevice, const D3DXMATRIX& billboard) {
@@ -230,23 +233,12 @@ void CCupid::Render(IDirect3DDevice9* pDevice, const D3DXMATRIX& billboard) {
     D3DXMatrixScaling(&scale, 3.0f, 3.0f, 3.0f);
     D3DXMatrixMultiply(&glowWorld, &scale, &place);
 
-    pDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    pDevice->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-    pDevice->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-    pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    pDevice->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
-    pDevice->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
-    pDevice->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
-    pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    pDevice->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
-    pDevice->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+    SetTextureOnlyStages(pDevice);
+    SetAlphaBlend(pDevice, FALSE, D3DBLEND_ONE, D3DBLEND_ONE);
     pDevice->SetRenderState(D3DRS_ZENABLE, FALSE);
     m_Glow.Draw(glowWorld, pDevice, false);
     pDevice->SetRenderState(D3DRS_ZENABLE, TRUE);
-    pDevice->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
-    pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    pDevice->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    pDevice->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    SetAlphaBlend(pDevice, TRUE, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
     if (m_bArrowActive) {
         m_FlyingArrow.Draw(m_ArrowMatrix, pDevice, true);
         m_HeartTrail.Render(pDevice, m_BowArrow.m_nTextureFactor);

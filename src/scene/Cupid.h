@@ -5,10 +5,8 @@
 #include <d3d9.h>
 
 #include "ClassRender/MeshModel.h"
+#include "scene/ActorEvents.h"
 #include "scene/ParticleSystem.h"
-
-class CHeart;
-class CScene;
 
 enum CupidState : int32_t {
     kCupidIdle = 0,
@@ -23,17 +21,18 @@ public:
     CCupid(const CCupid&) = delete;
     CCupid& operator=(const CCupid&) = delete;
 
-    // The scene gives the current camera path and the shot sound.
-    void Attach(CScene* pScene) { m_pScene = pScene; }
+    // The scene gives the current camera path and plays the shot.
+    void Attach(IActorEvents* pEvents) { m_pEvents = pEvents; }
     uint32_t Load(const char* pszIdle, const char* pszAlert, const char* pszShot,
-                  const char* pszTexture, IDirect3DDevice9* pDevice, CHeart* pHeart);
+                  const char* pszTexture, IDirect3DDevice9* pDevice);
     void AimAt(const D3DXVECTOR3& vPoint);
     void RequestShot();
     void RestartIdle();
     void PickIdle();
-    void Update(const D3DXMATRIX& billboard);
+    // True when the flying arrow reached its target on this update (once a shot).
+    bool Update(const D3DXMATRIX& billboard);
     // The update at the system time nNow (Update passes timeGetTime).
-    void UpdateAt(uint32_t nNow, const D3DXMATRIX& billboard);
+    bool UpdateAt(uint32_t nNow, const D3DXMATRIX& billboard);
     void Render(IDirect3DDevice9* pDevice, const D3DXMATRIX& billboard);
     void Release();
 
@@ -57,7 +56,6 @@ public:
     CParticleSystem m_RosePetals;
     CParticleSystem m_Chamomile;
     CParticleSystem m_HeartTrail;
-    CHeart* m_pHeart = nullptr;
     uint8_t m_bShotSoundPlayed = 0;
     uint8_t m_bArrowActive = 0;
     uint8_t m_bArrowFlying = 0;
@@ -73,9 +71,9 @@ private:
     void StartPass(int32_t nState, uint32_t nFirstStep);
     void UpdateAnimation(uint32_t nNow);
     void ReleaseArrow(uint32_t nNow);
-    void UpdateArrow(uint32_t nNow, float fDt, const D3DXMATRIX& billboard);
+    bool UpdateArrow(uint32_t nNow, float fDt, const D3DXMATRIX& billboard);
 
-    CScene* m_pScene = nullptr;
+    IActorEvents* m_pEvents = nullptr;
     uint32_t m_nPreviousTime = 0;  // the first elapsed time counts from 0
     bool m_bLoaded = false;
 };

@@ -5,11 +5,10 @@
 
 #include <cstring>
 
-#include "host/Log.h"
-#include "host/SystemClock.h"
-#include "scene/Cupid.h"
-#include "scene/Scene.h"
+#include "base/Log.h"
+#include "base/SystemClock.h"
 #include "scene/ScenePhases.h"
+#include "scene/SceneAngles.h"
 #include "scene/SceneRandom.h"
 #include "scene/SceneVertex.h"
 
@@ -19,11 +18,13 @@ constexpr uint32_t kQuoteShownMs = 14000;
 
 CHeart::CHeart() {
     D3DXMatrixIdentity(&m_World);
-    D3DXMatrixRotationY(&m_TextTurn, 1.57075f);
+    D3DXMatrixRotationY(&m_TextTurn, kQuarterTurn);
     D3DXMatrixIdentity(&m_Scale);
 }
 
-uint32_t CHeart::Load(const char* pszMesh, const char* pszTexture, IDirect3DDevice9* pDevice) {
+uint32_t CHeart::Load(const char* pszMesh, const char* pszTexture, IDirect3DDevice9* pDevice,
+                      const QuoteSource& quotes) {
+    m_Quotes = quotes;
     if (m_Mesh.LoadModel(pszMesh, pszTexture, pDevice, false)) return 1;
     m_Mesh.StartAnimation(30, 0);
     m_Petals.Create(40, "rose01.tga", pDevice, D3DXVECTOR3(1.0f, 1.0f, 1.0f),
@@ -35,14 +36,13 @@ uint32_t CHeart::Load(const char* pszMesh, const char* pszTexture, IDirect3DDevi
 }
 
 void CHeart::ShuffleQuotes() {
-    m_QuoteOrder.ShuffleQuotes(m_pScene ? m_pScene->QuoteCount() : 0);
+    m_QuoteOrder.ShuffleQuotes(m_Quotes.nCount);
 }
 
 const QuoteRecord& CHeart::NextQuote() {
     static const QuoteRecord s_empty{};
-    if (!m_pScene) return s_empty;
-    return m_QuoteOrder.NextQuote(m_pScene->QuoteRecords(), m_pScene->QuoteCount(),
-                                  m_pScene->UserRecord());
+    return m_QuoteOrder.NextQuote(m_Quotes.pRecords, m_Quotes.nCount,
+                                  m_Quotes.pUser ? *m_Quotes.pUser : s_empty);
 }
 
 void CHeart::Launch(const D3DXVECTOR3& vPosition) {
@@ -50,7 +50,7 @@ void CHeart::Launch(const D3DXVECTOR3& vPosition) {
     m_nState = kHeartAppearing;
     m_vPosition = vPosition;
     D3DXMatrixIdentity(&m_Scale);
-    const float s = float(SceneRand()) * 4.57777642e-05f + 4.0f;
+    const float s = float(SceneRand()) * RandScale(1.5f) + 4.0f;
     m_Scale._11 = m_Scale._22 = m_Scale._33 = s;
     m_nTint = m_Mesh.m_nTextureFactor = 0x00FFFFFF;
     m_fAlpha = 0.0f;
@@ -71,11 +71,10 @@ void CHeart::EmitPetals(uint32_t nNow, float fDt, const D3DXMATRIX& billboard) {
     m_Petals.Update(vOrbit, D3DXVECTOR3(0.0f, -2.0f, 0.0f), fDt, billboard);
 }
 
-void CHeart::Update(const D3DXMATRIX& billboard, CCupid& cupid) {
-    UpdateAt(timeGetTime(), billboard, cupid);
-}
+CHeart::Aim CHeart::Update(const D3DXMATRIX& billboard) { return UpdateAt(timeGetTime(), billboard); }
 
-void CHeart::UpdateAt(uint32_t nNow, const D3DXMATRIX& billboard, CCupid& cupid) {
+CHeart::Aim CHeart::UpdateAt(uint32_t nNow, const D3DXMATRIX& billboard) {
+    Aim aim;
     const float fDt = SecondsSince(m_nPreviousTime, nNow);
     m_nPreviousTime = nNow;
     m_Mesh.UpdateFrame();
@@ -84,7 +83,7 @@ void CHeart::UpdateAt(uint32_t nNow, const D3DXMATRIX& billboard, CCupid& cupid)
     case kHeartAppearing:
         m_vPosition.y += fDt * 5.0f;
         m_fAlpha += fDt * 0.3f;
-        if (m_fAlpha > 0.4f) cupid.AimAt(m_vPosition);
+        if (m_fAlpha > 0.4f) aim = Aim{true, m_vPosition};
         if (m_fAlpha >= 1.0f) {
             m_nTint = m_Mesh.m_nTextureFactor = 0xFFFFFFFF;
             m_nStateTime = nNow;
@@ -95,7 +94,7 @@ void CHeart::UpdateAt(uint32_t nNow, const D3DXMATRIX& billboard, CCupid& cupid)
         EmitPetals(nNow, fDt, billboard);
         break;
     case kHeartFlying:
-        cupid.AimAt(m_vPosition);
+        aim = Aim{true, m_vPosition};
         m_vPosition.y += fDt * 2.0f;
         EmitPetals(nNow, fDt, billboard);
         break;
@@ -133,6 +132,7 @@ void CHeart::UpdateAt(uint32_t nNow, const D3DXMATRIX& billboard, CCupid& cupid)
     m_World._41 = m_vPosition.x;
     m_World._42 = m_vPosition.y;
     m_World._43 = m_vPosition.z;
+    return aim;
 }
 
 D3DXMATRIX CHeart::TextMatrix(const D3DXMATRIX& M) const {
@@ -177,10 +177,8 @@ void CHeart::OnHit() {
     // block still holds the previous quote, which must not flash up.
     m_Text.m_nTint = WhiteWithAlpha(1.0f - m_fAlpha);
     m_Text.Clear();
-    if (m_pScene) m_pScene->PlayHitEffect();
     const QuoteRecord& quote = NextQuote();
     LogMessage(LogPath(), "hit\t%u\t%.63s\n", unsigned(m_nStateTime), quote.aszLines[0]);
-    m_Text.Clear();
     for (int32_t i = 0; i < kQuoteLines; ++i) {
         // Lines come from the registry too: never trust their terminator.
         char szLine[kQuoteLineSize];

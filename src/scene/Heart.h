@@ -10,9 +10,6 @@
 #include "scene/QuoteOrder.h"
 #include "scene/TextBlock.h"
 
-class CCupid;
-class CScene;
-
 enum HeartState : int32_t {
     kHeartAbsent = 0,
     kHeartAppearing = 1,
@@ -27,13 +24,18 @@ public:
     CHeart(const CHeart&) = delete;
     CHeart& operator=(const CHeart&) = delete;
 
-    // The scene gives the quotes, the settings and the sound.
-    void Attach(CScene* pScene) { m_pScene = pScene; }
-    uint32_t Load(const char* pszMesh, const char* pszTexture, IDirect3DDevice9* pDevice);
+    // The quotes are kept as given (the records stay the caller's).
+    uint32_t Load(const char* pszMesh, const char* pszTexture, IDirect3DDevice9* pDevice,
+                  const QuoteSource& quotes);
     void Launch(const D3DXVECTOR3& vPosition);
-    void Update(const D3DXMATRIX& billboard, CCupid& cupid);
+    // What an update asks of the cupid: to aim at the rising heart.
+    struct Aim {
+        bool bAim = false;
+        D3DXVECTOR3 vAt{0.0f, 0.0f, 0.0f};
+    };
+    Aim Update(const D3DXMATRIX& billboard);
     // The update at the system time nNow (Update passes timeGetTime).
-    void UpdateAt(uint32_t nNow, const D3DXMATRIX& billboard, CCupid& cupid);
+    Aim UpdateAt(uint32_t nNow, const D3DXMATRIX& billboard);
     // M is the inverse of the full view matrix.
     void Render(IDirect3DDevice9* pDevice, const D3DXMATRIX& M);
     void OnHit();
@@ -62,7 +64,7 @@ private:
     void EmitPetals(uint32_t nNow, float fDt, const D3DXMATRIX& billboard);
     D3DXMATRIX TextMatrix(const D3DXMATRIX& M) const;
 
-    CScene* m_pScene = nullptr;
+    QuoteSource m_Quotes;
     uint32_t m_nPreviousTime = 0;  // the first elapsed time counts from 0
     bool m_bLoaded = false;
 };

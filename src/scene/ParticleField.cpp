@@ -1,12 +1,12 @@
 #include "scene/ParticleField.h"
 
 #include <cmath>
+
+#include "scene/SceneAngles.h"
 #include "scene/SceneRandom.h"
 
 namespace {
 
-constexpr float kInvRandMax = 3.05185094e-05f;  // 1 / 32767
-constexpr float kQuarterTurn = 1.57075f;
 const D3DXVECTOR3 kHiddenCentre{0.0f, -500.0f, 0.0f};
 
 float RandomSigned(int nScale, float fOffset) {
@@ -91,7 +91,7 @@ void CParticleField::Reset(ColorTexVertex* pVertices) {
     const ParticleSizes none{0.0f, 0.0f, 0.0f};
     for (Particle& particle : m_Particles) {
         RespawnParticle(particle, vNone, none, kHiddenCentre);
-        particle.fLife = float(SceneRand()) * 6.71407252e-05f - 1.1f;
+        particle.fLife = float(SceneRand()) * RandScale(2.2f) - 1.1f;
     }
     if (pVertices)
         for (size_t i = 0; i < 4 * m_Particles.size(); ++i) pVertices[i] = ColorTexVertex{};

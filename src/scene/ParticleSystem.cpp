@@ -4,32 +4,7 @@
 
 #include "ClassRender/ArchiveTexture.h"
 #include "ClassRender/RenderSizes.h"
-
-void SetTintedVertexColorStages(IDirect3DDevice9* pDevice) {
-    pDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    pDevice->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_TFACTOR);
-    pDevice->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    pDevice->SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_CURRENT);
-    pDevice->SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-    pDevice->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    pDevice->SetTextureStageState(2, D3DTSS_COLOROP, D3DTOP_DISABLE);
-    pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_TFACTOR);
-    pDevice->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-    pDevice->SetTextureStageState(1, D3DTSS_ALPHAARG1, D3DTA_CURRENT);
-    pDevice->SetTextureStageState(1, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
-    pDevice->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-    pDevice->SetTextureStageState(2, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
-}
-
-void RestoreTextureStages(IDirect3DDevice9* pDevice) {
-    pDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    pDevice->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-    pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    pDevice->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
-    pDevice->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-    pDevice->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
-}
+#include "host/DeviceStates.h"
 
 CParticleSystem::CParticleSystem() { m_VertexBuffer.m_dwFVF = kFvfColored; }
 
@@ -63,21 +38,12 @@ void CParticleSystem::Update(const D3DXVECTOR3& vCentre, const D3DXVECTOR3& vDri
 void CParticleSystem::Render(IDirect3DDevice9* pDevice, D3DCOLOR nTint) {
     if (!m_bLoaded) return;
     SetTintedVertexColorStages(pDevice);
-    pDevice->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
-    pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    pDevice->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    pDevice->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    SetAlphaBlend(pDevice, TRUE, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
     pDevice->SetRenderState(D3DRS_TEXTUREFACTOR, nTint);
     D3DXMATRIX world;
     D3DXMatrixIdentity(&world);
-    pDevice->SetTransform(D3DTS_WORLD, reinterpret_cast<const D3DMATRIX*>(&world));
-    pDevice->SetFVF(m_VertexBuffer.m_dwFVF);
-    pDevice->SetStreamSource(0, m_VertexBuffer.m_pRenderBuffer, 0, m_VertexBuffer.m_nStride);
-    pDevice->SetIndices(m_FaceBuffer.m_pRenderBuffer);
-    pDevice->SetTexture(0, m_pTexture);
-    pDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, m_VertexBuffer.m_nCount, 0,
-                                  m_FaceBuffer.m_nCount);
-    RestoreTextureStages(pDevice);
+    DrawIndexedBuffers(pDevice, world, m_VertexBuffer, m_FaceBuffer, m_pTexture);
+    SetTextureOnlyStages(pDevice);
 }
 
 void CParticleSystem::Reset() {

@@ -34,8 +34,3 @@ public:
 private:
     bool m_bLoaded = false;
 };
-
-// The fixed-function states of a textured batch tinted by the texture factor
-// and coloured per vertex, and the plain texture states they give way to.
-void SetTintedVertexColorStages(IDirect3DDevice9* pDevice);
-void RestoreTextureStages(IDirect3DDevice9* pDevice);

@@ -4,7 +4,14 @@
 // when all were shown.
 #include <cstdint>
 
-#include "scene/QuoteRecord.h"
+#include "settings/QuoteRecord.h"
+
+// The quotations to show: the embedded table and the user's own lines.
+struct QuoteSource {
+    const QuoteRecord* pRecords = nullptr;
+    int32_t nCount = 0;
+    const QuoteRecord* pUser = nullptr;
+};
 
 class CQuoteOrder {
 public:

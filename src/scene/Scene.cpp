@@ -7,10 +7,10 @@
 
 #include "assets/Resources.h"
 #include "audio/SoundSystem.h"
-#include "host/Log.h"
-#include "host/SystemClock.h"
+#include "base/Log.h"
+#include "base/SystemClock.h"
+#include "host/DeviceStates.h"
 #include "scene/CameraPlayback.h"
-#include "scene/Cordelune.h"
 #include "scene/SceneRandom.h"
 
 namespace {
@@ -46,16 +46,8 @@ int LoadSound(uint16_t nResource) {
 }
 
 void SetSceneBlendStates(IDirect3DDevice9* pDevice) {
-    pDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    pDevice->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-    pDevice->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-    pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    pDevice->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
-    pDevice->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
-    pDevice->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
-    pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    pDevice->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    pDevice->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    SetTextureOnlyStages(pDevice);
+    SetAlphaBlend(pDevice, FALSE, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
 }
 
 void ReleaseMeshModel(CMeshModel& mesh) {
@@ -67,16 +59,10 @@ void ReleaseMeshModel(CMeshModel& mesh) {
 
 CScene::CScene() = default;
 
-int CScene::Load(IDirect3DDevice9* pDevice, CCordelune* pApp) {
-    m_pApp = pApp;
-    return LoadWith(pDevice, pApp);
-}
-
-int CScene::LoadWith(IDirect3DDevice9* pDevice, CEECore* pFramework) {
-    m_pFramework = pFramework;
+int CScene::Load(IDirect3DDevice9* pDevice, const SceneInputs& inputs) {
+    m_Inputs = inputs;
     m_Schedule.m_bIdleRearm = 1;
     m_Cupid.Attach(this);
-    m_Heart.Attach(this);
     CreateRenderTargets(pDevice);
     if (LoadAssets(pDevice)) return 1;
     LoadAudio();
@@ -108,11 +94,11 @@ int CScene::LoadAssets(IDirect3DDevice9* pDevice) {
     }
     m_Sun.StartAnimation(60, 0);
     if (m_Cupid.Load("kupidon_idle.model", "kupidon_achtung.model", "kupidon_shot.model",
-                     "kupidon_dif.tga", pDevice, &m_Heart)) {
+                     "kupidon_dif.tga", pDevice)) {
         LogLine("error load kupidon");
         return 1;
     }
-    if (m_Heart.Load("heart.model", "heart.tga", pDevice)) {
+    if (m_Heart.Load("heart.model", "heart.tga", pDevice, m_Inputs.quotes)) {
         LogLine("error load heart");
         return 1;
     }
@@ -123,8 +109,8 @@ int CScene::LoadAssets(IDirect3DDevice9* pDevice) {
 }
 
 void CScene::LoadAudio() {
-    if (!m_pFramework) return;
-    const SaverSettings& settings = m_pFramework->m_Settings;
+    if (!m_Inputs.pSettings) return;
+    const SaverSettings& settings = *m_Inputs.pSettings;
     if (!settings.Music && !settings.SFX) return;
     SoundSystem& sound = TheSoundSystem();
     sound.SoundInit(GetDesktopWindow());
@@ -167,26 +153,16 @@ void CScene::UseCameraPaths(int32_t nFirst) {
 
 int32_t CScene::CurrentKey() const { return m_CameraPaths[m_Schedule.m_nCamera].m_nKey; }
 
-void CScene::PlayShotEffect() {
+bool CScene::EffectsOn() const { return m_Inputs.pSettings && m_Inputs.pSettings->SFX; }
+
+void CScene::ShotReleased() {
     LogMessage(LogPath(), "shot\t%u\n", unsigned(timeGetTime()));
-    if (m_pFramework && m_pFramework->m_Settings.SFX && m_nShotSound >= 0)
-        TheSoundSystem().SoundPlay(m_nShotSound, false);
+    if (EffectsOn() && m_nShotSound >= 0) TheSoundSystem().SoundPlay(m_nShotSound, false);
 }
 
-void CScene::PlayHitEffect() {
-    if (m_pFramework && m_pFramework->m_Settings.SFX && m_nHitSound >= 0)
-        TheSoundSystem().SoundPlay(m_nHitSound, false);
-}
-
-const QuoteRecord* CScene::QuoteRecords() const {
-    return m_pFramework ? m_pFramework->m_Quotes.aRecords : nullptr;
-}
-
-int32_t CScene::QuoteCount() const { return m_pFramework ? m_pFramework->m_Quotes.nCount : 0; }
-
-const QuoteRecord& CScene::UserRecord() const {
-    static const QuoteRecord s_empty{};
-    return m_pFramework ? m_pFramework->m_UserText : s_empty;
+void CScene::ArrowArrived() {
+    if (EffectsOn() && m_nHitSound >= 0) TheSoundSystem().SoundPlay(m_nHitSound, false);
+    m_Heart.OnHit();
 }
 
 // --- the camera schedule's events --------------------------------------------
@@ -235,7 +211,7 @@ void CScene::Frame(IDirect3DDevice9* pDevice) {
     else
         DrawFrameDirect(pDevice, pCurrent);
     SetSceneBlendStates(pDevice);
-    if (m_pFramework) m_pFramework->EE_Core_DrawOverlay(pDevice);
+    if (m_Inputs.drawOverlay) m_Inputs.drawOverlay(pDevice);
     pDevice->EndScene();
     pDevice->Present(nullptr, nullptr, nullptr, nullptr);
     LogPresentedFrame(pDevice, pCurrent);
@@ -276,10 +252,15 @@ void CScene::Update(CCameraPath& path) {
     const float fDt = SecondsSince(m_nPreviousUpdate, nNow);
     m_nPreviousUpdate = nNow;
     const D3DXMATRIX billboard = PathBillboard(path);
-    if (m_Heart.IsLoaded()) m_Heart.Update(billboard, m_Cupid);
+    // The heart's update may ask the cupid to aim at it; the cupid's may
+    // report that his arrow arrived, which hits the heart.
+    if (m_Heart.IsLoaded()) {
+        const CHeart::Aim aim = m_Heart.Update(billboard);
+        if (aim.bAim) m_Cupid.AimAt(aim.vAt);
+    }
     for (CMeshModel& cloud : m_Clouds) cloud.UpdateFrame();
     m_Sky.UpdateFrame();
-    if (m_Cupid.IsLoaded()) m_Cupid.Update(billboard);
+    if (m_Cupid.IsLoaded() && m_Cupid.Update(billboard)) ArrowArrived();
     m_Sun.UpdateFrame();
     const D3DXVECTOR3 vEye = path.Eye(uint32_t(path.m_nKey));
     for (CParticleSystem& ambient : m_Ambient)

@@ -5,6 +5,8 @@
 // and frees everything at shutdown. Objects that did not load are skipped.
 #include <d3d9.h>
 
+#include <functional>
+
 #include "ClassRender/CameraPath.h"
 #include "ClassRender/MeshModel.h"
 #include "ClassRender/RenderTypes.h"
@@ -12,13 +14,21 @@
 #include "scene/Cupid.h"
 #include "scene/Heart.h"
 #include "scene/ParticleSystem.h"
-
-class CCordelune;
-class CEECore;
+#include "scene/QuoteOrder.h"
+#include "settings/SaverSettings.h"
 
 constexpr int kAmbientCount = 5;
 
-class CScene : public ICameraScheduleHost {
+// What the scene takes from the application that runs it. The records stay
+// the application's and are read while the scene runs.
+struct SceneInputs {
+    const SaverSettings* pSettings = nullptr;  // music, effects and volume
+    QuoteSource quotes;
+    // Drawn over each frame before it is presented (the clock and FPS).
+    std::function<void(IDirect3DDevice9*)> drawOverlay;
+};
+
+class CScene : public ICameraScheduleHost, public IActorEvents {
 public:
     CScene();
     CScene(const CScene&) = delete;
@@ -26,7 +36,7 @@ public:
 
     // 0 when everything loaded; 1 after the first camera path or mesh that
     // did not (logged), the objects loaded so far staying loaded.
-    int Load(IDirect3DDevice9* pDevice, CCordelune* pApp);
+    int Load(IDirect3DDevice9* pDevice, const SceneInputs& inputs);
     void Frame(IDirect3DDevice9* pDevice);
     void Update(CCameraPath& path);
     void Render(CCameraPath& path, IDirect3DDevice9* pDevice);
@@ -45,16 +55,11 @@ public:
     void UseCameraPaths(int32_t nFirst);
     bool HasCameraPaths() const { return m_bPathsLoaded; }
 
-    // The scene as the cupid and the heart see it.
-    int32_t CurrentCamera() const { return m_Schedule.m_nCamera; }
-    int32_t CurrentKey() const;
-    void PlayShotEffect();
-    void PlayHitEffect();
-    const QuoteRecord* QuoteRecords() const;
-    int32_t QuoteCount() const;
-    const QuoteRecord& UserRecord() const;
+    // IActorEvents: the scene as the cupid sees it.
+    int32_t CurrentCamera() const override { return m_Schedule.m_nCamera; }
+    int32_t CurrentKey() const override;
+    void ShotReleased() override;
 
-    CCordelune* m_pApp = nullptr;
     CCameraPath m_CameraPaths[kCameraPathCount];
     CMeshModel m_Sky;
     CMeshModel m_Clouds[3];
@@ -72,10 +77,6 @@ public:
     int m_nShotSound = -1;
     int m_nHitSound = -1;
 
-    // Load against any framework object (the settings, quotes and overlay
-    // are the framework's); Load passes the application.
-    int LoadWith(IDirect3DDevice9* pDevice, CEECore* pFramework);
-
 private:
     // ICameraScheduleHost
     void LaunchHeart(const D3DXVECTOR3& vPosition) override;
@@ -85,6 +86,8 @@ private:
 
     int LoadAssets(IDirect3DDevice9* pDevice);
     void LoadAudio();
+    bool EffectsOn() const;
+    void ArrowArrived();
     void DrawFrameDirect(IDirect3DDevice9* pDevice, CCameraPath* pPath);
     void DrawFrameCrossFade(IDirect3DDevice9* pDevice, CCameraPath& current, CCameraPath& next);
     void RenderSky(CCameraPath& path, IDirect3DDevice9* pDevice);
@@ -94,7 +97,7 @@ private:
     uint32_t CreateTargetSurfaces(IDirect3DDevice9* pDevice);
     void ReleaseTargetSurfaces();
 
-    CEECore* m_pFramework = nullptr;
+    SceneInputs m_Inputs;
     bool m_bPathsLoaded = false;
     uint32_t m_nPreviousUpdate = 0;  // the first elapsed time counts from 0
     uint8_t m_bFadeLogged = 0;       // the fade state the log last reported

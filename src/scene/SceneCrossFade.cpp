@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "host/DeviceStates.h"
-#include "host/Log.h"
+#include "base/Log.h"
 #include "scene/Scene.h"
 #include "scene/SceneVertex.h"
 
@@ -64,14 +64,7 @@ void SetIdentityTransforms(IDirect3DDevice9* pDevice) {
 }
 
 void SetCompositeStages(IDirect3DDevice9* pDevice, DWORD nAlphaOp) {
-    pDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    pDevice->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_TFACTOR);
-    pDevice->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-    pDevice->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-    pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_TFACTOR);
-    pDevice->SetTextureStageState(0, D3DTSS_ALPHAOP, nAlphaOp);
-    pDevice->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+    SetTextureFactorStages(pDevice, D3DTOP_SELECTARG1, nAlphaOp);
 }
 
 }  // namespace

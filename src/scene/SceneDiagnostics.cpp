@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 
-#include "host/Log.h"
+#include "base/Log.h"
 #include "scene/Scene.h"
 
 namespace {

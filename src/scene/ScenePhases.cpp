@@ -1,6 +1,6 @@
 #include "scene/ScenePhases.h"
 
-#include "host/SystemClock.h"
+#include "base/SystemClock.h"
 
 namespace {
 constexpr double kCloudScrollPerMs = 0.000014;

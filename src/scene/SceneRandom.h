@@ -11,3 +11,7 @@ inline int SceneRand() {
     return std::rand() & 0x7FFF;
 #endif
 }
+
+// The factor that maps a rand() value (0..32767) onto 0..fRange.
+constexpr float RandScale(float fRange) { return fRange / 32767.0f; }
+constexpr float kInvRandMax = RandScale(1.0f);

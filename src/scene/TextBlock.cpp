@@ -2,10 +2,12 @@
 
 #include "ClassRender/ArchiveTexture.h"
 #include "ClassRender/RenderSizes.h"
+#include "host/DeviceStates.h"
+#include "scene/SceneAngles.h"
 #include "scene/ParticleSystem.h"
 
 CTextBlock::CTextBlock() {
-    D3DXMatrixRotationY(&m_TextTurn, -1.57075f);
+    D3DXMatrixRotationY(&m_TextTurn, -kQuarterTurn);
     m_VertexBuffer.m_dwFVF = kFvfColored;
     m_VertexBuffer.m_dwUsage = D3DUSAGE_DYNAMIC;
     m_VertexBuffer.m_Pool = D3DPOOL_DEFAULT;
@@ -52,20 +54,11 @@ void CTextBlock::Render(IDirect3DDevice9* pDevice, const D3DXMATRIX& matrix) {
     if (!m_bLoaded || !m_VertexBuffer.m_pRenderBuffer) return;
     SetTintedVertexColorStages(pDevice);
     pDevice->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-    pDevice->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
-    pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    pDevice->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    pDevice->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    SetAlphaBlend(pDevice, TRUE, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
     pDevice->SetRenderState(D3DRS_TEXTUREFACTOR, m_nTint);
     D3DXMATRIX world;
     D3DXMatrixMultiply(&world, &m_TextTurn, &matrix);
-    pDevice->SetTransform(D3DTS_WORLD, reinterpret_cast<const D3DMATRIX*>(&world));
-    pDevice->SetFVF(m_VertexBuffer.m_dwFVF);
-    pDevice->SetStreamSource(0, m_VertexBuffer.m_pRenderBuffer, 0, m_VertexBuffer.m_nStride);
-    pDevice->SetIndices(m_FaceBuffer.m_pRenderBuffer);
-    pDevice->SetTexture(0, m_pTexture);
-    pDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, m_VertexBuffer.m_nCount, 0,
-                                  m_FaceBuffer.m_nCount);
-    RestoreTextureStages(pDevice);
+    DrawIndexedBuffers(pDevice, world, m_VertexBuffer, m_FaceBuffer, m_pTexture);
+    SetTextureOnlyStages(pDevice);
     pDevice->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
 }

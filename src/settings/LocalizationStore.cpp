@@ -19,4 +19,4 @@ std::string EE_Core_Localize(const wchar_t* pszKey) {
     return g_Localization.Localize(key);
 }
 
-const std::string& EE_Core_AboutLine(int i) { return g_Localization.AboutLine(i); }
+const std::string& AboutLine(int i) { return g_Localization.AboutLine(i); }

@@ -8,4 +8,4 @@ void EE_Core_LoadLocalization();
 // when the key is missing.
 std::string EE_Core_Localize(const wchar_t* pszKey);
 // Line i (0..6) of the About text.
-const std::string& EE_Core_AboutLine(int i);
+const std::string& AboutLine(int i);

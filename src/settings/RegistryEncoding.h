@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "scene/QuoteRecord.h"
+#include "settings/QuoteRecord.h"
 #include "settings/SaverSettings.h"
 
 constexpr const char kRegistryKeyPath[] = "Software\\Brightvane\\Cordelune 3D Screensaver";

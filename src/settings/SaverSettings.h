@@ -3,7 +3,7 @@
 // The same type holds the factory defaults read from def_settings.txt.
 #include <cstdint>
 
-#include "scene/QuoteRecord.h"
+#include "settings/QuoteRecord.h"
 
 struct SaverSettings {
     int32_t ShowFPS = 0;

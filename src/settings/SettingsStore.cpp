@@ -4,8 +4,7 @@
 #include <string>
 
 #include "assets/Resources.h"
-#include "host/EECore.h"
-#include "host/Log.h"
+#include "base/Log.h"
 #include "resource.h"
 #include "settings/DefaultsFile.h"
 #include "settings/RegistryEncoding.h"
@@ -64,9 +63,9 @@ void ReadUserLine(HKEY hKey, const char* pszName, char (&line)[64]) {
 
 }  // namespace
 
-const std::string& EE_Core_WebSiteAddress() { return Defaults().strWebSite; }
+const std::string& DefaultsWebSiteAddress() { return Defaults().strWebSite; }
 
-void CEECore::EE_Core_LoadDefaults() {
+void LoadDefaultSettings() {
     const ResourceBlob blob = LoadDataResource("CustomData", IDR_DEFAULTS);
     DefaultsStore& store = Defaults();
     store.table = DefaultsTable();
@@ -75,7 +74,8 @@ void CEECore::EE_Core_LoadDefaults() {
     FillDefaultsRecord(store.table, g_DefaultSettings, ShowDefaultsMessage);
 }
 
-LONG CEECore::EE_Core_ReadSettings(SaverSettings& settings) {
+LONG ReadStoredSettings(SaverSettings& settings, int32_t& nSelectedMode, QuoteRecord& userText,
+                        const QuoteRecord* pQuotes, int32_t nQuoteCount) {
     HKEY hKey = nullptr;
     const LONG nStatus = RegCreateKeyExA(HKEY_CURRENT_USER, kRegistryKeyPath, 0, nullptr, 0, KEY_READ,
                                          nullptr, &hKey, nullptr);
@@ -83,26 +83,27 @@ LONG CEECore::EE_Core_ReadSettings(SaverSettings& settings) {
     for (const StoredValue& value : kReadOrder) {
         DWORD nValue = 0;
         const bool bPresent = QueryDword(hKey, value.pszName, nValue);
-        ApplyStoredValue(value, bPresent, nValue, settings, m_Video.m_nSelectedMode);
+        ApplyStoredValue(value, bPresent, nValue, settings, nSelectedMode);
     }
     for (int i = 0; i < kUserLineCount; ++i)
-        ReadUserLine(hKey, kCustomLineNames[i], m_UserText.aszLines[i]);
-    FillUserLinesIfEmpty(m_UserText, m_Quotes.aRecords, m_Quotes.nCount);
+        ReadUserLine(hKey, kCustomLineNames[i], userText.aszLines[i]);
+    FillUserLinesIfEmpty(userText, pQuotes, nQuoteCount);
     RegCloseKey(hKey);
     return ERROR_SUCCESS;
 }
 
-LONG CEECore::EE_Core_WriteSettings(const SaverSettings& settings) {
+LONG WriteStoredSettings(const SaverSettings& settings, int32_t nSelectedMode, QuoteRecord& userText,
+                         const QuoteRecord* pQuotes, int32_t nQuoteCount) {
     HKEY hKey = nullptr;
     const LONG nStatus = RegCreateKeyExA(HKEY_CURRENT_USER, kRegistryKeyPath, 0, nullptr, 0, KEY_WRITE,
                                          nullptr, &hKey, nullptr);
     if (nStatus != ERROR_SUCCESS) return nStatus;
     for (const StoredValue& value : kWriteOrder)
-        StoreDword(hKey, value.pszName, EncodeStoredValue(value, settings, m_Video.m_nSelectedMode));
-    FillUserLinesIfEmpty(m_UserText, m_Quotes.aRecords, m_Quotes.nCount);
+        StoreDword(hKey, value.pszName, EncodeStoredValue(value, settings, nSelectedMode));
+    FillUserLinesIfEmpty(userText, pQuotes, nQuoteCount);
     for (int i = 0; i < kUserLineCount; ++i) {
         char stored[kStoredLineSize];
-        EncodeStoredLine(m_UserText.aszLines[i], stored);
+        EncodeStoredLine(userText.aszLines[i], stored);
         RegSetValueExA(hKey, kCustomLineNames[i], 0, REG_SZ, reinterpret_cast<const BYTE*>(stored),
                        sizeof stored);
     }
@@ -110,13 +111,12 @@ LONG CEECore::EE_Core_WriteSettings(const SaverSettings& settings) {
     return RegCloseKey(hKey);
 }
 
-void CEECore::LogSettings() const {
-    const SaverSettings& s = m_Settings;
+void LogSettings(const SaverSettings& s, int32_t nSelectedMode) {
     LogMessage(LogPath(),
                "settings\tShowFPS=%d ExitOnMouseMove=%d ShowTime=%d Music=%d SFX=%d MusicVolume=%d "
                "Width=%d Height=%d BitCount=%d FSAA=%d UseDesktopSettings=%d TimeModeAMPM=%d "
                "SelectedMode=%d\n",
                int(s.ShowFPS), int(s.ExitOnMouseMove), int(s.ShowTime), int(s.Music), int(s.SFX),
                int(s.MusicVolume), int(s.Width), int(s.Height), int(s.BitCount), int(s.FSAA),
-               int(s.UseDesktopSettings), int(s.TimeModeAMPM), int(m_Video.m_nSelectedMode));
+               int(s.UseDesktopSettings), int(s.TimeModeAMPM), int(nSelectedMode));
 }

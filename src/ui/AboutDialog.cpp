@@ -4,8 +4,7 @@
 #include <objbase.h>
 #include <shellapi.h>
 
-#include "host/EECore.h"
-#include "host/Log.h"
+#include "base/Log.h"
 #include "resource.h"
 #include "settings/LocalizationStore.h"
 #include "settings/SettingsStore.h"
@@ -22,7 +21,7 @@ INT_PTR CALLBACK AboutDialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM) {
         SetWindowTextA(hDlg, EE_Core_Localize(kAboutTitleKey).c_str());
         SetDlgItemTextA(hDlg, IDOK, EE_Core_Localize(kOkKey).c_str());
         for (int i = 0; i < kAboutLineCount; ++i)
-            SetDlgItemTextA(hDlg, IDC_ABOUT_LINE1 + i, EE_Core_AboutLine(i).c_str());
+            SetDlgItemTextA(hDlg, IDC_ABOUT_LINE1 + i, AboutLine(i).c_str());
         FitDialogPicture(hDlg, reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hDlg, GWLP_HINSTANCE)), IDB_ABOUT);
         return TRUE;
     case WM_DESTROY:
@@ -43,20 +42,20 @@ INT_PTR CALLBACK AboutDialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM) {
 }  // namespace
 
 INT_PTR EE_Core_ShowAbout() {
-    CEECore* pCore = g_pEECore;
-    if (!pCore) return 0;
+    IConfigDialogHost* pHost = ConfigDialogHost();
+    if (!pHost) return 0;
     // Owned like the configuration dialog, which stays enabled meanwhile.
-    const INT_PTR nResult = DialogBoxParamA(pCore->m_hInstance, MAKEINTRESOURCEA(IDD_ABOUT),
-                                            pCore->m_hParentWnd, AboutDialogProc, 0);
+    const INT_PTR nResult = DialogBoxParamA(pHost->Instance(), MAKEINTRESOURCEA(IDD_ABOUT), pHost->Owner(),
+                                            AboutDialogProc, 0);
     LogMessage(LogPath(), "%s\t%d\n", "EE_Core_ShowAbout", int(nResult));
     return nResult;
 }
 
-void EE_Core_VisitWebSite(HWND hDlg) {
+void VisitWebSite(HWND hDlg) {
     // Shell execution may hand the address to COM objects (protocol handlers,
     // shell extensions), so the thread needs COM, apartment-threaded.
     const HRESULT hrCom = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     // The result is not examined: a failed open leaves the dialog as it was.
-    ShellExecuteA(hDlg, "open", EE_Core_WebSiteAddress().c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    ShellExecuteA(hDlg, "open", DefaultsWebSiteAddress().c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     if (SUCCEEDED(hrCom)) CoUninitialize();
 }

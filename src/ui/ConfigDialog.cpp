@@ -1,6 +1,6 @@
 // The configuration dialog (run mode 0). It works directly on the settings
-// record, the selected mode and the user text of the application object: OK
-// stores them, Cancel drops them, and either ends the run.
+// record, the selected mode and the user text of its host: OK stores them,
+// Cancel drops them, and either ends the run.
 #include "ui/ConfigDialog.h"
 
 #include <commctrl.h>
@@ -8,11 +8,10 @@
 #include <cstring>
 #include <string>
 
-#include "host/EECore.h"
-#include "host/ModeList.h"
 #include "resource.h"
 #include "settings/LocalizationStore.h"
 #include "settings/RegistryEncoding.h"
+#include "settings/SettingsStore.h"
 #include "ui/ConfigText.h"
 #include "ui/DialogPicture.h"
 
@@ -24,6 +23,9 @@ constexpr int kVolumeMax = 100;
 constexpr int kVolumePage = 10;
 constexpr char kRowMovedProp[] = "Cordelune.BottomRowMoved";
 constexpr UINT_PTR kUserTextSubclass = 1;
+
+// The host of the dialog being shown.
+IConfigDialogHost* g_pHost = nullptr;
 
 HWND Item(HWND hDlg, int nId) { return GetDlgItem(hDlg, nId); }
 
@@ -127,29 +129,30 @@ void TakeAuthor(HWND hDlg, QuoteRecord& user) {
 // --- initialisation -------------------------------------------------------------------
 
 // The record follows the selected mode; with no mode selected it keeps its size.
-void ApplyVideoMode(CEECore& core) {
-    core.EE_Core_SelectMode();
-    const int32_t nMode = core.m_Video.m_nSelectedMode;
-    const auto& modes = core.m_Video.modes;
+void ApplyVideoMode(IConfigDialogHost& host) {
+    host.SelectMode();
+    const int32_t nMode = host.SelectedMode();
+    const auto& modes = host.Modes();
+    SaverSettings& s = host.Settings();
     if (nMode >= 0 && size_t(nMode) < modes.size()) {
-        core.m_Settings.Width = int32_t(modes[size_t(nMode)].Width);
-        core.m_Settings.Height = int32_t(modes[size_t(nMode)].Height);
-        core.m_Settings.BitCount = ModeBitCount(modes[size_t(nMode)].Format);
+        s.Width = int32_t(modes[size_t(nMode)].Width);
+        s.Height = int32_t(modes[size_t(nMode)].Height);
+        s.BitCount = ModeBitCount(modes[size_t(nMode)].Format);
     }
-    core.m_Settings.FSAA = 0;
+    s.FSAA = 0;
 }
 
 // Item index = mode index: the list is not sorted by the control.
-void FillModeList(HWND hDlg, const CEECore& core) {
+void FillModeList(HWND hDlg, IConfigDialogHost& host) {
     const HWND hList = Item(hDlg, IDC_VIDEO_MODE_LIST);
     SendMessageA(hList, CB_RESETCONTENT, 0, 0);
-    const auto& modes = core.m_Video.modes;
+    const auto& modes = host.Modes();
     for (size_t i = 0; i < modes.size(); ++i) {
         const LRESULT nItem = SendMessageA(hList, CB_ADDSTRING, 0,
                                            reinterpret_cast<LPARAM>(ModeText(modes[i]).c_str()));
         if (nItem >= 0) SendMessageA(hList, CB_SETITEMDATA, WPARAM(nItem), LPARAM(i));
     }
-    const int32_t nMode = core.m_Video.m_nSelectedMode;
+    const int32_t nMode = host.SelectedMode();
     const bool bListed = nMode >= 0 && size_t(nMode) < modes.size();
     SendMessageA(hList, CB_SETCURSEL, bListed ? WPARAM(nMode) : WPARAM(-1), 0);
 }
@@ -206,31 +209,29 @@ void InitSlider(HWND hDlg, const SaverSettings& s) {
     SendMessageA(hSlider, TBM_SETPAGESIZE, 0, kVolumePage);
 }
 
-const QuoteRecord& FirstQuote(const CEECore& core) { return core.m_Quotes.aRecords[0]; }
-
-// Steps I.3 to I.6: the mode, the list, the hook, the controls.
-void InitFromRecord(CEECore& core, HWND hDlg) {
-    ApplyVideoMode(core);
-    FillModeList(hDlg, core);
-    core.EE_Core_ConfigInit(hDlg);
+// The controls from the record, in this order: the mode, the list, the
+// application's hook, the controls.
+void InitFromRecord(IConfigDialogHost& host, HWND hDlg) {
+    ApplyVideoMode(host);
+    FillModeList(hDlg, host);
+    host.ConfigInit(hDlg);
     EE_Core_InitConfigControls(hDlg);
 }
 
-BOOL OnInitDialog(CEECore& core, HWND hDlg) {
-    core.EE_Core_ReadSettings(core.m_Settings);
-    core.SettingsRead();
+BOOL OnInitDialog(IConfigDialogHost& host, HWND hDlg) {
+    host.ReadSettings();
     SetWindowSubclass(Item(hDlg, IDC_USER_TEXT), UserTextBoxProc, kUserTextSubclass, 0);
-    InitFromRecord(core, hDlg);
-    FitDialogPicture(hDlg, core.m_hInstance, IDB_CONFIG);
+    InitFromRecord(host, hDlg);
+    FitDialogPicture(hDlg, host.Instance(), IDB_CONFIG);
     return TRUE;
 }
 
-void RestoreDefaults(CEECore& core, HWND hDlg) {
-    core.EE_Core_RestoreDefaults();
-    core.m_UserText = FirstQuote(core);
-    FillTextBoxes(hDlg, core.m_UserText);
-    core.m_Settings = g_DefaultSettings;  // the selected mode is kept
-    InitFromRecord(core, hDlg);
+void RestoreDefaults(IConfigDialogHost& host, HWND hDlg) {
+    host.RestoreDefaults();
+    host.UserText() = host.FirstQuote();
+    FillTextBoxes(hDlg, host.UserText());
+    host.Settings() = g_DefaultSettings;  // the selected mode is kept
+    InitFromRecord(host, hDlg);
 }
 
 // --- messages ---------------------------------------------------------------------------
@@ -253,8 +254,8 @@ void EndConfig(HWND hDlg, INT_PTR nResult) {
 }
 
 // True when the command was consumed (the procedure then returns TRUE).
-bool OnCommand(CEECore& core, HWND hDlg, WPARAM wParam, LPARAM lParam) {
-    SaverSettings& s = core.m_Settings;
+bool OnCommand(IConfigDialogHost& host, HWND hDlg, WPARAM wParam, LPARAM lParam) {
+    SaverSettings& s = host.Settings();
     const int nId = LOWORD(wParam);
     switch (nId) {
     case IDC_SHOW_FPS: Toggle(hDlg, nId, s.ShowFPS); return false;
@@ -278,13 +279,12 @@ bool OnCommand(CEECore& core, HWND hDlg, WPARAM wParam, LPARAM lParam) {
         ApplyModeListRule(hDlg, s);
         return false;
     case IDC_ABOUT: EE_Core_ShowAbout(); return false;
-    case IDC_RESTORE_DEFAULTS: RestoreDefaults(core, hDlg); return false;
-    case IDC_VISIT: EE_Core_VisitWebSite(hDlg); return false;
-    case IDC_AUTHOR: TakeAuthor(hDlg, core.m_UserText); return false;
-    case IDC_USER_TEXT: TakeUserText(hDlg, core.m_UserText); return false;
+    case IDC_RESTORE_DEFAULTS: RestoreDefaults(host, hDlg); return false;
+    case IDC_VISIT: VisitWebSite(hDlg); return false;
+    case IDC_AUTHOR: TakeAuthor(hDlg, host.UserText()); return false;
+    case IDC_USER_TEXT: TakeUserText(hDlg, host.UserText()); return false;
     case IDOK:
-        core.EE_Core_WriteSettings(s);
-        core.SettingsWrite();
+        host.WriteSettings();
         EndConfig(hDlg, 1);
         return true;
     case IDCANCEL:  // also the close box
@@ -297,47 +297,49 @@ bool OnCommand(CEECore& core, HWND hDlg, WPARAM wParam, LPARAM lParam) {
         const HWND hCombo = reinterpret_cast<HWND>(lParam);
         const LRESULT nSel = SendMessageA(hCombo, CB_GETCURSEL, 0, 0);
         SendMessageA(hCombo, CB_SETCURSEL, WPARAM(nSel), 0);
-        if (nSel != CB_ERR && nId == IDC_VIDEO_MODE_LIST) core.m_Video.m_nSelectedMode = int32_t(nSel);
+        if (nSel != CB_ERR && nId == IDC_VIDEO_MODE_LIST) host.SelectedMode() = int32_t(nSel);
         return true;
     }
     return false;
 }
 
 // The slider's position is taken whatever moved it: mouse, page click or keys.
-void OnHScroll(CEECore& core, HWND hDlg, LPARAM lParam) {
+void OnHScroll(IConfigDialogHost& host, HWND hDlg, LPARAM lParam) {
     const HWND hSlider = Item(hDlg, IDC_VOLUME_SLIDER);
     if (reinterpret_cast<HWND>(lParam) != hSlider) return;
-    core.m_Settings.MusicVolume = int32_t(SendMessageA(hSlider, TBM_GETPOS, 0, 0));
+    host.Settings().MusicVolume = int32_t(SendMessageA(hSlider, TBM_GETPOS, 0, 0));
 }
 
 }  // namespace
 
+IConfigDialogHost* ConfigDialogHost() { return g_pHost; }
+
 void EE_Core_InitConfigControls(HWND hDlg) {
-    CEECore* pCore = g_pEECore;
-    if (!pCore) return;
-    const SaverSettings& s = pCore->m_Settings;
+    if (!g_pHost) return;
+    const SaverSettings& s = g_pHost->Settings();
     InitCaptions(hDlg);
     InitChecks(hDlg, s);
     ApplyModeListRule(hDlg, s);
     ApplyClockStyleRule(hDlg, s);
     ApplyVolumeRule(hDlg, s);
     InitSlider(hDlg, s);
-    if (UserLinesEmpty(pCore->m_UserText)) pCore->m_UserText = FirstQuote(*pCore);
-    FillTextBoxes(hDlg, pCore->m_UserText);
+    QuoteRecord& user = g_pHost->UserText();
+    if (UserLinesEmpty(user)) user = g_pHost->FirstQuote();
+    FillTextBoxes(hDlg, user);
     MoveBottomRow(hDlg);
 }
 
 INT_PTR CALLBACK EE_Core_ConfigDialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam) {
-    CEECore* pCore = g_pEECore;
-    if (!pCore) return FALSE;
+    IConfigDialogHost* pHost = g_pHost;
+    if (!pHost) return FALSE;
     switch (uMsg) {
     case WM_INITDIALOG:
-        return OnInitDialog(*pCore, hDlg);
+        return OnInitDialog(*pHost, hDlg);
     case WM_HSCROLL:
-        OnHScroll(*pCore, hDlg, lParam);
+        OnHScroll(*pHost, hDlg, lParam);
         break;
     case WM_COMMAND:
-        if (OnCommand(*pCore, hDlg, wParam, lParam)) return TRUE;
+        if (OnCommand(*pHost, hDlg, wParam, lParam)) return TRUE;
         break;
     case WM_DESTROY:
         RemovePropA(hDlg, kRowMovedProp);
@@ -346,16 +348,17 @@ INT_PTR CALLBACK EE_Core_ConfigDialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, L
     default:
         break;
     }
-    return pCore->EE_Core_ConfigMessage(hDlg, uMsg, wParam, lParam);
+    return pHost->ConfigMessage(hDlg, uMsg, wParam, lParam);
 }
 
-INT_PTR CEECore::EE_Core_ShowConfigDialog() {
+INT_PTR ShowConfigDialog(IConfigDialogHost& host) {
     // The trackbar's class lives in the common controls.
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&icc);
-    // A number that names no window (stale or mistyped) would keep the dialog
-    // from appearing at all: it then has no owner, as with no number.
-    if (m_hParentWnd && !IsWindow(m_hParentWnd)) m_hParentWnd = nullptr;
-    return DialogBoxParamA(m_hInstance, MAKEINTRESOURCEA(IDD_CONFIG), m_hParentWnd,
-                           EE_Core_ConfigDialogProc, 0);
+    IConfigDialogHost* const pOuter = g_pHost;
+    g_pHost = &host;
+    const INT_PTR nResult = DialogBoxParamA(host.Instance(), MAKEINTRESOURCEA(IDD_CONFIG), host.Owner(),
+                                            EE_Core_ConfigDialogProc, 0);
+    g_pHost = pOuter;
+    return nResult;
 }

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <string>
 
-#include "scene/QuoteRecord.h"
+#include "settings/QuoteRecord.h"
 
 constexpr int kUserLineChars = kQuoteLineSize - 1;  // 63 characters a line
 constexpr int kUserTextBoxLines = 3;                // lines 1..3 are typed in the box

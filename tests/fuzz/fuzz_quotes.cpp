@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "scene/QuoteOrder.h"
-#include "scene/QuoteReader.h"
+#include "settings/QuoteReader.h"
 #include "fuzz_common.h"
 
 namespace {

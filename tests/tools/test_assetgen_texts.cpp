@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "GlyphTable.h"
-#include "scene/QuoteReader.h"
+#include "settings/QuoteReader.h"
 #include "settings/DefaultsFile.h"
 #include "settings/Localization.h"
 #include "test_assetgen_fixture.h"

@@ -10,21 +10,14 @@
 #include "assets/UnpackState.h"
 #include "test_archive_support.h"
 #include "test_archive_vectors.h"
+#include "test_files.h"
 
 using namespace archive_test;
 
 namespace {
 
 std::vector<uint8_t> ReadTestData(const char* name) {
-    const std::string path = std::string(CORDELUNE_TEST_DATA_DIR) + "/" + name;
-    std::vector<uint8_t> data;
-    if (FILE* f = std::fopen(path.c_str(), "rb")) {
-        uint8_t buf[4096];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof(buf), f)) > 0) data.insert(data.end(), buf, buf + n);
-        std::fclose(f);
-    }
-    return data;
+    return ReadFileBytes(std::string(CORDELUNE_TEST_DATA_DIR) + "/" + name);
 }
 
 void ExpectFailure(const Extracted& x) {

@@ -2,20 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <string>
 
 #include "settings/Localization.h"
 #include "ui/ConfigText.h"
+#include "test_files.h"
 
 namespace {
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 std::string Narrow(const wchar_t* psz) {
     std::string s;
@@ -62,7 +57,7 @@ TEST(ConfigCaptions, EveryControlHasItsKey) {
 }
 
 TEST(ConfigCaptions, ShippedTableAnswersEveryKey) {
-    const std::string data = ReadFile(CORDELUNE_SOURCE_DIR "/res/localization.txt");
+    const std::string data = ReadFileText(CORDELUNE_SOURCE_DIR "/res/localization.txt");
     ASSERT_FALSE(data.empty());
     CLocalizationTable table;
     table.Load(reinterpret_cast<const uint8_t*>(data.data()), data.size());

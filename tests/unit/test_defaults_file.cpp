@@ -1,13 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "settings/DefaultsFile.h"
+#include "test_files.h"
 
 namespace {
 
@@ -45,10 +44,6 @@ std::string Cp1251ToUtf8(const char* psz) {
     return out;
 }
 
-std::string ReadFile(const std::string& strPath) {
-    std::ifstream in(strPath, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // The shipped file's shape: comment, empty line, one key per line, CR LF.
 const char kShipped[] =
@@ -100,7 +95,7 @@ TEST(DefaultsFile, ShippedLayoutFillsTheRecord) {
 }
 
 TEST(DefaultsFile, TheRepositoryFileParsesWithoutMessages) {
-    const std::string strFile = ReadFile(std::string(CORDELUNE_SOURCE_DIR) + "/res/def_settings.txt");
+    const std::string strFile = ReadFileText(std::string(CORDELUNE_SOURCE_DIR) + "/res/def_settings.txt");
     ASSERT_FALSE(strFile.empty());
     Parsed p(strFile);
     SaverSettings s;

@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "settings/Localization.h"
+#include "test_files.h"
 
 namespace {
 
@@ -154,8 +153,7 @@ TEST(Localization, LinesAfterTheTwoHundredthAreIgnored) {
 }
 
 TEST(Localization, TheRepositoryFile) {
-    std::ifstream in(std::string(CORDELUNE_SOURCE_DIR) + "/res/localization.txt", std::ios::binary);
-    const std::string strData((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string strData = ReadFileText(std::string(CORDELUNE_SOURCE_DIR) + "/res/localization.txt");
     ASSERT_FALSE(strData.empty());
     const CLocalizationTable t = Load(strData);
     EXPECT_LE(t.LineCount(), CLocalizationTable::kMaxLines);

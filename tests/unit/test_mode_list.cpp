@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "host/ModeList.h"
+#include "settings/ModeList.h"
 
 namespace {
 
@@ -38,7 +38,7 @@ TEST(ModeList, SixModesInOrderAndTheDefaultChoice) {
                         {1024, 768, R5}, {1024, 768, X8}});
     int32_t nSelected = -1;
     SelectedMode out;
-    EXPECT_EQ(EE_Core_SelectModeFromList(modes, nSelected, out), 6);
+    EXPECT_EQ(SelectModeFromList(modes, nSelected, out), 6);
     EXPECT_EQ(nSelected, 5);
     EXPECT_EQ(out.Width, 1024u);
     EXPECT_EQ(out.Height, 768u);
@@ -59,7 +59,7 @@ TEST(ModeList, RefreshRatesAreListedOnceKeepingTheLast) {
     // The choice carries the rate as listed, for the full-screen device.
     int32_t nSelected = 1;
     SelectedMode out;
-    EE_Core_SelectModeFromList(modes, nSelected, out);
+    SelectModeFromList(modes, nSelected, out);
     EXPECT_EQ(out.RefreshRate, 85u);
 }
 
@@ -124,13 +124,13 @@ TEST(ModeList, SelectionWalk) {
     // No stored choice: the first 1024-wide 32-bit mode, the lowest height.
     int32_t nSelected = -1;
     SelectedMode out;
-    EE_Core_SelectModeFromList(modes, nSelected, out);
+    SelectModeFromList(modes, nSelected, out);
     EXPECT_EQ(nSelected, 3);
     EXPECT_EQ(out.Height, 600u);
     // A stored choice is taken as it is, 16 bits included.
     nSelected = 0;
     out = SelectedMode();
-    EE_Core_SelectModeFromList(modes, nSelected, out);
+    SelectModeFromList(modes, nSelected, out);
     EXPECT_EQ(nSelected, 0);
     EXPECT_EQ(out.Width, 640u);
     EXPECT_EQ(out.Format, R5);
@@ -139,7 +139,7 @@ TEST(ModeList, SelectionWalk) {
     for (int32_t nBad : {6, 100, INT32_MAX}) {
         nSelected = nBad;
         out = SelectedMode();
-        EXPECT_EQ(EE_Core_SelectModeFromList(modes, nSelected, out), 6);
+        EXPECT_EQ(SelectModeFromList(modes, nSelected, out), 6);
         EXPECT_EQ(nSelected, nBad);
         EXPECT_EQ(out.Width, 0u);
         EXPECT_EQ(out.DepthFormat, 0);
@@ -148,7 +148,7 @@ TEST(ModeList, SelectionWalk) {
     for (int32_t nBad : {-2, INT32_MIN}) {
         nSelected = nBad;
         out = SelectedMode();
-        EXPECT_EQ(EE_Core_SelectModeFromList(modes, nSelected, out), 6);
+        EXPECT_EQ(SelectModeFromList(modes, nSelected, out), 6);
         EXPECT_EQ(nSelected, 3) << nBad;
         EXPECT_EQ(out.Width, 1024u);
         EXPECT_EQ(out.Height, 600u);
@@ -158,7 +158,7 @@ TEST(ModeList, SelectionWalk) {
     NormalizeModeList(small);
     nSelected = -7;
     out = SelectedMode();
-    EE_Core_SelectModeFromList(small, nSelected, out);
+    SelectModeFromList(small, nSelected, out);
     EXPECT_EQ(nSelected, -1);
     EXPECT_EQ(out.Width, 0u);
     EXPECT_EQ(out.DepthFormat, 0);
@@ -169,12 +169,12 @@ TEST(ModeList, NoThirtyTwoBitModeOf1024LeavesTheChoiceOpen) {
     NormalizeModeList(modes);
     int32_t nSelected = -1;
     SelectedMode out;
-    EXPECT_EQ(EE_Core_SelectModeFromList(modes, nSelected, out), 2);
+    EXPECT_EQ(SelectModeFromList(modes, nSelected, out), 2);
     EXPECT_EQ(nSelected, -1);
     EXPECT_EQ(out.Width, 0u);
     std::vector<DisplayMode> none;
     NormalizeModeList(none);
-    EXPECT_EQ(EE_Core_SelectModeFromList(none, nSelected, out), 0);
+    EXPECT_EQ(SelectModeFromList(none, nSelected, out), 0);
 }
 
 TEST(ModeList, BitCountsAndTexts) {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "scene/QuoteReader.h"
+#include "settings/QuoteReader.h"
 
 namespace {
 

@@ -7,8 +7,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -19,14 +17,14 @@
 #include "audio/library/SampleLimits.h"
 #include "audio/library/VorbisFormat.h"
 #include "audio/library/VorbisMemory.h"
+#include "test_files.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
 Bytes ReadStream(const char* pszName) {
-    std::ifstream in(std::string(CORDELUNE_SOURCE_DIR) + "/tests/fuzz/corpus/ogg/" + pszName, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
+    return ReadFileBytes(std::string(CORDELUNE_SOURCE_DIR) + "/tests/fuzz/corpus/ogg/" + pszName);
 }
 
 size_t PageSize(const Bytes& data, size_t nAt) {

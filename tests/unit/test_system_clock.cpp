@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "ClassRender/MeshAnimation.h"
-#include "host/SystemClock.h"
+#include "base/SystemClock.h"
 #include "scene/CameraSchedule.h"
 #include "scene/ScenePhases.h"
 

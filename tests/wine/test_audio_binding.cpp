@@ -50,8 +50,8 @@ protected:
 TEST_F(AudioBinding, OurLibraryBindsTheCalledEntryPointsAndNothingElse) {
     const std::vector<uint8_t> dll = ReadFileBytes(AudioLibraryPath());
     ASSERT_FALSE(dll.empty());
-    const std::string szPath = TempCopy(dll, "bas");
-    ASSERT_TRUE(BindAudioLibraryFile(szPath));
+    const std::string strPath = TempCopy(dll, "bas");
+    ASSERT_TRUE(BindAudioLibraryFile(strPath));
     EXPECT_TRUE(IsAudioLibraryLoaded());
     const BassEntryPoints& lib = BoundAudioLibrary();
     for (int i = 0; i < kAudioLibraryEntryCount; ++i) {
@@ -59,7 +59,7 @@ TEST_F(AudioBinding, OurLibraryBindsTheCalledEntryPointsAndNothingElse) {
         EXPECT_EQ(lib.apEntries[i] != nullptr, IsCalled(kAudioLibraryEntryNames[i]));
     }
     EXPECT_EQ(reinterpret_cast<void*>(lib.BASS_Init),
-              reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA(szPath.c_str()), "BASS_Init")));
+              reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA(strPath.c_str()), "BASS_Init")));
     EXPECT_TRUE(lib.BASS_Init && lib.BASS_ErrorGetCode && lib.BASS_Start && lib.BASS_Stop && lib.BASS_Free &&
                 lib.BASS_GetVolume && lib.BASS_SetVolume && lib.BASS_Set3DFactors && lib.BASS_Apply3D &&
                 lib.BASS_SampleLoad && lib.BASS_SampleGetChannel && lib.BASS_SampleStop && lib.BASS_SampleFree &&
@@ -70,11 +70,11 @@ TEST_F(AudioBinding, OurLibraryBindsTheCalledEntryPointsAndNothingElse) {
 
     // Unloading frees the module, deletes its file and clears the table;
     // a second unload does nothing.
-    EXPECT_TRUE(FileExists(szPath));
+    EXPECT_TRUE(FileExists(strPath));
     UnloadAudioLibrary();
     EXPECT_FALSE(IsAudioLibraryLoaded());
-    EXPECT_FALSE(FileExists(szPath));
-    EXPECT_EQ(GetModuleHandleA(szPath.c_str()), nullptr);
+    EXPECT_FALSE(FileExists(strPath));
+    EXPECT_EQ(GetModuleHandleA(strPath.c_str()), nullptr);
     EXPECT_TRUE(AllNull(BoundAudioLibrary()));
     UnloadAudioLibrary();
     EXPECT_FALSE(IsAudioLibraryLoaded());
@@ -89,11 +89,11 @@ TEST_F(AudioBinding, LoadingExtractsTheLibraryResourceToABasFile) {
     for (const std::string& name : TempFiles("bas"))
         if (!m_Before.count(name)) added.insert(name);
     ASSERT_EQ(added.size(), 1u);
-    const std::string szPath = TempDir() + *added.begin();
-    EXPECT_EQ(ReadFileBytes(szPath), ReadFileBytes(AudioLibraryPath()));
+    const std::string strPath = TempDir() + *added.begin();
+    EXPECT_EQ(ReadFileBytes(strPath), ReadFileBytes(AudioLibraryPath()));
     EXPECT_NE(BoundAudioLibrary().BASS_SampleLoad, nullptr);
     UnloadAudioLibrary();
-    EXPECT_FALSE(FileExists(szPath));
+    EXPECT_FALSE(FileExists(strPath));
 }
 
 std::vector<uint8_t> LibraryResource() {
@@ -105,26 +105,26 @@ TEST_F(AudioBinding, LoadingRemovesTheCopiesEarlierRunsLeftAndNothingElse) {
     const std::vector<uint8_t> library = LibraryResource();
     ASSERT_GT(library.size(), 4096u);
     // Two copies as a killed run leaves them, and three look-alikes.
-    const std::string szLeft1 = TempCopy(library, "bas"), szLeft2 = TempCopy(library, "bas");
+    const std::string strLeft1 = TempCopy(library, "bas"), strLeft2 = TempCopy(library, "bas");
     std::vector<uint8_t> changed = library;
     changed[4096] ^= 0x5A;
-    const std::string szChanged = TempCopy(changed, "bas");
-    const std::string szOtherName = TempDir() + "basXXXX.tmp";
-    ASSERT_TRUE(WriteFileBytes(szOtherName, library));
-    const std::string szOtherPrefix = TempCopy(library, "frf");
-    ASSERT_FALSE(szLeft1.empty() || szLeft2.empty() || szChanged.empty() || szOtherPrefix.empty());
+    const std::string strChanged = TempCopy(changed, "bas");
+    const std::string strOtherName = TempDir() + "basXXXX.tmp";
+    ASSERT_TRUE(WriteFileBytes(strOtherName, library));
+    const std::string strOtherPrefix = TempCopy(library, "frf");
+    ASSERT_FALSE(strLeft1.empty() || strLeft2.empty() || strChanged.empty() || strOtherPrefix.empty());
 
     LoadAudioLibrary();
     EXPECT_TRUE(IsAudioLibraryLoaded());
-    EXPECT_FALSE(FileExists(szLeft1));
-    EXPECT_FALSE(FileExists(szLeft2));
-    EXPECT_TRUE(FileExists(szChanged)) << "same size, other bytes";
-    EXPECT_TRUE(FileExists(szOtherName)) << "our bytes, a name we never make";
-    EXPECT_TRUE(FileExists(szOtherPrefix)) << "our bytes, another prefix";
+    EXPECT_FALSE(FileExists(strLeft1));
+    EXPECT_FALSE(FileExists(strLeft2));
+    EXPECT_TRUE(FileExists(strChanged)) << "same size, other bytes";
+    EXPECT_TRUE(FileExists(strOtherName)) << "our bytes, a name we never make";
+    EXPECT_TRUE(FileExists(strOtherPrefix)) << "our bytes, another prefix";
     // Our own copy is loaded and cannot go while it is.
     EXPECT_EQ(RemoveLeftOverTempCopies(kAudioLibraryResource, "bas"), 0);
     UnloadAudioLibrary();
-    for (const std::string& sz : {szChanged, szOtherName, szOtherPrefix}) DeleteFileA(sz.c_str());
+    for (const std::string& str : {strChanged, strOtherName, strOtherPrefix}) DeleteFileA(str.c_str());
 }
 
 TEST_F(AudioBinding, TheCopyIsHeldAgainstChangesUntilItIsLoaded) {
@@ -138,8 +138,8 @@ TEST_F(AudioBinding, TheCopyIsHeldAgainstChangesUntilItIsLoaded) {
                                 nullptr, OPEN_EXISTING, 0, nullptr);
     EXPECT_EQ(hWrite, INVALID_HANDLE_VALUE);
     if (hWrite != INVALID_HANDLE_VALUE) CloseHandle(hWrite);
-    const std::string szMoved = copy.strPath + ".moved";
-    EXPECT_FALSE(MoveFileA(pszPath, szMoved.c_str()));
+    const std::string strMoved = copy.strPath + ".moved";
+    EXPECT_FALSE(MoveFileA(pszPath, strMoved.c_str()));
     EXPECT_FALSE(DeleteFileA(pszPath));
     // The loader still opens it.
     HMODULE hModule = LoadLibraryA(pszPath);
@@ -148,41 +148,41 @@ TEST_F(AudioBinding, TheCopyIsHeldAgainstChangesUntilItIsLoaded) {
     ReleaseTempCopy(copy);
     EXPECT_EQ(copy.hFile, nullptr);
     EXPECT_TRUE(DeleteFileA(pszPath));
-    DeleteFileA(szMoved.c_str());
+    DeleteFileA(strMoved.c_str());
 }
 
 TEST_F(AudioBinding, AnEmptyFileBindsNothingAndIsRemoved) {
     // What the extraction writes when the resource is missing.
-    const std::string szPath = TempCopy({}, "bas");
-    ASSERT_TRUE(FileExists(szPath));
-    EXPECT_FALSE(BindAudioLibraryFile(szPath));
+    const std::string strPath = TempCopy({}, "bas");
+    ASSERT_TRUE(FileExists(strPath));
+    EXPECT_FALSE(BindAudioLibraryFile(strPath));
     EXPECT_FALSE(IsAudioLibraryLoaded());
     EXPECT_TRUE(AllNull(BoundAudioLibrary()));
-    EXPECT_FALSE(FileExists(szPath));
+    EXPECT_FALSE(FileExists(strPath));
 }
 
 TEST_F(AudioBinding, AFileThatIsNoLibraryIsRefusedAndRemoved) {
-    const std::string szPath = TempCopy({'M', 'Z', 'n', 'o', 't', ' ', 'a', ' ', 'd', 'l', 'l'}, "bas");
-    EXPECT_FALSE(BindAudioLibraryFile(szPath));
+    const std::string strPath = TempCopy({'M', 'Z', 'n', 'o', 't', ' ', 'a', ' ', 'd', 'l', 'l'}, "bas");
+    EXPECT_FALSE(BindAudioLibraryFile(strPath));
     EXPECT_FALSE(IsAudioLibraryLoaded());
     EXPECT_TRUE(AllNull(BoundAudioLibrary()));
-    EXPECT_FALSE(FileExists(szPath));
+    EXPECT_FALSE(FileExists(strPath));
     EXPECT_FALSE(BindAudioLibraryFile(""));
 }
 
 TEST_F(AudioBinding, ALibraryWithoutTheEntryPointsBindsToNull) {
     // Any other module: this test program itself, which exports nothing.
-    const std::string szPath = TempCopy(ReadFileBytes(ProgramDir() + "\\cordelune_wine_tests.exe"), "bas");
-    ASSERT_TRUE(BindAudioLibraryFile(szPath));
+    const std::string strPath = TempCopy(ReadFileBytes(ProgramDir() + "\\cordelune_wine_tests.exe"), "bas");
+    ASSERT_TRUE(BindAudioLibraryFile(strPath));
     EXPECT_TRUE(IsAudioLibraryLoaded());
     EXPECT_TRUE(AllNull(BoundAudioLibrary()));
     UnloadAudioLibrary();
-    EXPECT_FALSE(FileExists(szPath));
+    EXPECT_FALSE(FileExists(strPath));
 }
 
 TEST_F(AudioBinding, LoadingIsDoneAtMostOnce) {
-    const std::string szPath = TempCopy(ReadFileBytes(AudioLibraryPath()), "bas");
-    ASSERT_TRUE(BindAudioLibraryFile(szPath));
+    const std::string strPath = TempCopy(ReadFileBytes(AudioLibraryPath()), "bas");
+    ASSERT_TRUE(BindAudioLibraryFile(strPath));
     const void* pInit = reinterpret_cast<void*>(BoundAudioLibrary().BASS_Init);
     const std::set<std::string> bound = TempFiles("bas");
     LoadAudioLibrary();

@@ -16,17 +16,17 @@ namespace audio_test {
 // The folder of the running test program (bin/ of the build tree), which
 // also holds cordelune_audio.dll.
 inline std::string ProgramDir() {
-    char szPath[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, szPath, MAX_PATH);
-    std::string s = szPath;
+    char strPath[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, strPath, MAX_PATH);
+    std::string s = strPath;
     return s.substr(0, s.find_last_of("\\/"));
 }
 
 inline std::string AudioLibraryPath() { return ProgramDir() + "\\cordelune_audio.dll"; }
 
-inline std::vector<uint8_t> ReadFileBytes(const std::string& szPath) {
+inline std::vector<uint8_t> ReadFileBytes(const std::string& strPath) {
     std::vector<uint8_t> data;
-    FILE* pFile = std::fopen(szPath.c_str(), "rb");
+    FILE* pFile = std::fopen(strPath.c_str(), "rb");
     if (!pFile) return data;
     uint8_t buffer[65536];
     size_t n;
@@ -35,8 +35,8 @@ inline std::vector<uint8_t> ReadFileBytes(const std::string& szPath) {
     return data;
 }
 
-inline bool WriteFileBytes(const std::string& szPath, const std::vector<uint8_t>& data) {
-    FILE* pFile = std::fopen(szPath.c_str(), "wb");
+inline bool WriteFileBytes(const std::string& strPath, const std::vector<uint8_t>& data) {
+    FILE* pFile = std::fopen(strPath.c_str(), "wb");
     if (!pFile) return false;
     const bool bOk = std::fwrite(data.data(), 1, data.size(), pFile) == data.size();
     return std::fclose(pFile) == 0 && bOk;
@@ -67,12 +67,12 @@ inline std::set<std::string> TempFiles(const char* pszPrefix) {
 
 // A fresh, uniquely named temporary file holding data.
 inline std::string TempCopy(const std::vector<uint8_t>& data, const char* pszPrefix) {
-    char szPath[MAX_PATH + 1] = {};
-    if (!GetTempFileNameA(TempDir().c_str(), pszPrefix, 0, szPath)) return {};
-    return WriteFileBytes(szPath, data) ? szPath : std::string();
+    char strPath[MAX_PATH + 1] = {};
+    if (!GetTempFileNameA(TempDir().c_str(), pszPrefix, 0, strPath)) return {};
+    return WriteFileBytes(strPath, data) ? strPath : std::string();
 }
 
-inline bool FileExists(const std::string& szPath) { return GetFileAttributesA(szPath.c_str()) != INVALID_FILE_ATTRIBUTES; }
+inline bool FileExists(const std::string& strPath) { return GetFileAttributesA(strPath.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // Offsets of the Ogg pages of data.
 inline std::vector<size_t> OggPageOffsets(const std::vector<uint8_t>& data) {

@@ -249,18 +249,18 @@ TEST_F(AudioLibrary, ADamagedSampleFailsAloneAndTheOthersPlay) {
 
 TEST_F(AudioLibrary, LoadsFromAFileToo) {
     OpenSilent();
-    const std::string szPath = TempCopy(m_Shot, "snd");
-    ASSERT_FALSE(szPath.empty());
-    EXPECT_NE(s_lib.SampleLoad(FALSE, szPath.c_str(), 0, 0, 1, 0), 0u);
+    const std::string strPath = TempCopy(m_Shot, "snd");
+    ASSERT_FALSE(strPath.empty());
+    EXPECT_NE(s_lib.SampleLoad(FALSE, strPath.c_str(), 0, 0, 1, 0), 0u);
     // Offset and length pick a part of the file: here the whole stream.
     std::vector<uint8_t> padded(100, 'x');
     padded.insert(padded.end(), m_Shot.begin(), m_Shot.end());
-    const std::string szPadded = TempCopy(padded, "snd");
-    EXPECT_NE(s_lib.SampleLoad(FALSE, szPadded.c_str(), 100, DWORD(m_Shot.size()), 1, 0), 0u);
-    EXPECT_EQ(s_lib.SampleLoad(FALSE, szPadded.c_str(), 0, 0, 1, 0), 0u);
-    DeleteFileA(szPath.c_str());
-    DeleteFileA(szPadded.c_str());
-    EXPECT_EQ(s_lib.SampleLoad(FALSE, szPath.c_str(), 0, 0, 1, 0), 0u);
+    const std::string strPadded = TempCopy(padded, "snd");
+    EXPECT_NE(s_lib.SampleLoad(FALSE, strPadded.c_str(), 100, DWORD(m_Shot.size()), 1, 0), 0u);
+    EXPECT_EQ(s_lib.SampleLoad(FALSE, strPadded.c_str(), 0, 0, 1, 0), 0u);
+    DeleteFileA(strPath.c_str());
+    DeleteFileA(strPadded.c_str());
+    EXPECT_EQ(s_lib.SampleLoad(FALSE, strPath.c_str(), 0, 0, 1, 0), 0u);
     EXPECT_EQ(s_lib.ErrorGetCode(), bass::kErrorFileOpen);
 }
 

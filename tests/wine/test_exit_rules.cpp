@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "host/CommandLine.h"
-#include "scene/Cordelune.h"
+#include "app/Cordelune.h"
 
 namespace {
 

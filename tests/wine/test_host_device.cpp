@@ -19,7 +19,7 @@
 #include "host/CommandLine.h"
 #include "resource.h"
 #include "scene/CameraSchedule.h"
-#include "scene/Cordelune.h"
+#include "app/Cordelune.h"
 #include "test_scene_rig.h"
 
 namespace {

@@ -9,7 +9,7 @@
 
 #include "FakeDevice.h"
 #include "FakeModeDirect3D.h"
-#include "scene/Cordelune.h"
+#include "app/Cordelune.h"
 #include "test_scene_rig.h"
 
 namespace {

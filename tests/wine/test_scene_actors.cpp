@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "scene/Cordelune.h"
+#include "app/Cordelune.h"
 #include "scene/SceneVertex.h"
 #include "test_scene_rig.h"
 
@@ -30,7 +30,7 @@ struct SceneActorTest : ::testing::Test {
         std::memset(app.m_Quotes.aRecords, 0, 2 * sizeof(QuoteRecord));
         std::strcpy(app.m_Quotes.aRecords[0].aszLines[0], " first quote");
         std::strcpy(app.m_Quotes.aRecords[1].aszLines[0], " second quote");
-        scene.LoadWith(&device, &app);
+        scene.Load(&device, app.MakeSceneInputs());
         scene.m_Heart.ShuffleQuotes();
         // The grid without its buffers and font when the archive has none.
         if (!scene.m_Heart.m_Text.IsLoaded()) scene.m_Heart.m_Text.m_Layout.Create(62, 6, 18.0f, 118.0f);
@@ -39,12 +39,17 @@ struct SceneActorTest : ::testing::Test {
         scene.Free();
         app.m_pDevice = nullptr;
     }
-    // Frames of nStep ms until nUntil.
+    // Frames of nStep ms until nUntil; the cupid aims where the heart asks.
     void RunHeart(uint32_t& t, uint32_t nUntil, uint32_t nStep = 20) {
         while (t < nUntil) {
             t += nStep;
-            scene.m_Heart.UpdateAt(t, billboard, scene.m_Cupid);
+            const CHeart::Aim aim = scene.m_Heart.UpdateAt(t, billboard);
+            if (aim.bAim) scene.m_Cupid.AimAt(aim.vAt);
         }
+    }
+    // One cupid update at nNow; an arrow that arrives hits the heart.
+    void RunCupid(uint32_t nNow) {
+        if (scene.m_Cupid.UpdateAt(nNow, billboard)) scene.m_Heart.OnHit();
     }
     std::string Row(int nRow) const {
         std::string s;
@@ -61,7 +66,7 @@ uint32_t Alpha(D3DCOLOR n) { return n >> 24; }
 TEST_F(SceneActorTest, HeartRisesIsHitShowsTheQuoteAndFades) {
     CHeart& heart = scene.m_Heart;
     uint32_t t = 100000;
-    heart.UpdateAt(t, billboard, scene.m_Cupid);  // absent: nothing moves
+    heart.UpdateAt(t, billboard);  // absent: nothing moves
     heart.Launch(D3DXVECTOR3(-43.0f, -22.0f, -5.0f));
     EXPECT_EQ(heart.m_nState, kHeartAppearing);
     EXPECT_EQ(heart.m_nTint, 0x00FFFFFFu);
@@ -172,17 +177,16 @@ TEST_F(SceneActorTest, HeartDrawsByState) {
 TEST_F(SceneActorTest, CupidShootsAfterHisPassAndTheArrowHitsOnce) {
     CCupid& cupid = scene.m_Cupid;
     CHeart& heart = scene.m_Heart;
-    cupid.m_pHeart = &heart;
     uint32_t t = 300000;
-    cupid.UpdateAt(t, billboard);
+    RunCupid(t);
     cupid.m_nState = kCupidIdle;
     cupid.m_Body[kCupidIdle].StartAnimation(30, 0);
     cupid.RequestShot();
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(cupid.m_Body[i].m_Playback.bStopAtEnd) << i;
-    cupid.UpdateAt(t += 20, billboard);
+    RunCupid(t += 20);
     EXPECT_EQ(cupid.m_nState, kCupidIdle) << "the running pass is finished first";
     cupid.m_Body[kCupidIdle].StopAnimation();  // the pass reached its end
-    cupid.UpdateAt(t += 20, billboard);
+    RunCupid(t += 20);
     EXPECT_EQ(cupid.m_nState, kCupidShot);
     EXPECT_EQ(cupid.m_bShotRequested, 0);
     EXPECT_TRUE(cupid.m_Body[kCupidShot].m_Playback.bPlaying);
@@ -192,10 +196,10 @@ TEST_F(SceneActorTest, CupidShootsAfterHisPassAndTheArrowHitsOnce) {
 
     cupid.AimAt(D3DXVECTOR3(-40.0f, -10.0f, 2.0f));
     cupid.m_Body[kCupidShot].m_Playback.nStep = 65;
-    cupid.UpdateAt(t += 20, billboard);
+    RunCupid(t += 20);
     EXPECT_EQ(cupid.m_bArrowActive, 0);
     cupid.m_Body[kCupidShot].m_Playback.nStep = 66;
-    cupid.UpdateAt(t += 20, billboard);
+    RunCupid(t += 20);
     ASSERT_EQ(cupid.m_bArrowActive, 1);
     EXPECT_EQ(cupid.m_bArrowFlying, 1);
     EXPECT_EQ(cupid.m_bShotSoundPlayed, 1);
@@ -210,15 +214,15 @@ TEST_F(SceneActorTest, CupidShootsAfterHisPassAndTheArrowHitsOnce) {
 
     // Two seconds of flight whatever the frame rate; one hit.
     const uint32_t tLaunch = cupid.m_nLaunchTime;
-    cupid.UpdateAt(tLaunch + 1000, billboard);
+    RunCupid(tLaunch + 1000);
     EXPECT_NEAR(cupid.m_vArrowPosition.x, 0.5f * (cupid.m_vArrowStart.x + cupid.m_vArrowTarget.x), 1e-3);
     EXPECT_NE(heart.m_nState, kHeartHit);
-    cupid.UpdateAt(tLaunch + 2000, billboard);
+    RunCupid(tLaunch + 2000);
     EXPECT_EQ(heart.m_nState, kHeartHit);
     EXPECT_EQ(cupid.m_bArrowFlying, 0);
     EXPECT_FLOAT_EQ(cupid.m_vArrowPosition.y, cupid.m_vArrowTarget.y);
     heart.m_nState = kHeartAbsent;
-    cupid.UpdateAt(tLaunch + 2500, billboard);
+    RunCupid(tLaunch + 2500);
     EXPECT_EQ(heart.m_nState, kHeartAbsent) << "the arrow hits only once";
     // Fading at 0.8 a second, rising 0.5 a second.
     EXPECT_NEAR(cupid.m_fArrowAlpha, 0.6f, 1e-3);
@@ -228,18 +232,18 @@ TEST_F(SceneActorTest, CupidShootsAfterHisPassAndTheArrowHitsOnce) {
 
     // A shot while the arrow still fades plays its sound but looses no arrow.
     cupid.m_bShotSoundPlayed = 0;
-    cupid.UpdateAt(tLaunch + 2600, billboard);
+    RunCupid(tLaunch + 2600);
     EXPECT_EQ(cupid.m_bShotSoundPlayed, 1);
     EXPECT_EQ(cupid.m_nLaunchTime, tLaunch);
     EXPECT_EQ(cupid.m_bArrowFlying, 0);
 
-    cupid.UpdateAt(tLaunch + 4000, billboard);
+    RunCupid(tLaunch + 4000);
     EXPECT_EQ(cupid.m_bArrowActive, 0);
     EXPECT_EQ(cupid.m_FlyingArrow.m_nTextureFactor, 0u);
     EXPECT_EQ(cupid.m_BowArrow.m_nTextureFactor, 0u);
     // The shot over (its mesh stopped, more than a second passed): a new pass.
     cupid.m_Body[kCupidShot].StopAnimation();
-    cupid.UpdateAt(tLaunch + 4100, billboard);
+    RunCupid(tLaunch + 4100);
     EXPECT_NE(cupid.m_nState, kCupidShot);
     EXPECT_TRUE(cupid.m_Body[cupid.m_nState].m_Playback.bPlaying);
 }
@@ -289,27 +293,26 @@ bool SameTurn(const A& a, const B& b) {
 TEST_F(SceneActorTest, EveryShotFliesWithItsTrailAndTheArrowKeepsItsAttitudeWhileItFades) {
     CCupid& cupid = scene.m_Cupid;
     CHeart& heart = scene.m_Heart;
-    cupid.m_pHeart = &heart;
     ASSERT_TRUE(cupid.m_HeartTrail.IsLoaded() && cupid.m_FlyingArrow.IsLoaded()) << "the archive's trail and arrow";
     const D3DXVECTOR3 targets[3] = {{-40.0f, -10.0f, 2.0f}, {-60.0f, -4.0f, 8.0f}, {-30.0f, 1.0f, -20.0f}};
     uint32_t t = 500000;
-    cupid.UpdateAt(t, billboard);
+    RunCupid(t);
     for (int nShot = 0; nShot < 3; ++nShot) {
         SCOPED_TRACE("shot " + std::to_string(nShot + 1));
         // The shot after an idle pass; the arrow leaves at step 66.
         cupid.m_nState = kCupidIdle;
         cupid.m_Body[kCupidIdle].StopAnimation();
         cupid.RequestShot();
-        cupid.UpdateAt(t += 20, billboard);
+        RunCupid(t += 20);
         ASSERT_EQ(cupid.m_nState, kCupidShot);
         cupid.AimAt(targets[nShot]);
         cupid.m_Body[kCupidShot].m_Playback.nStep = 66;
-        cupid.UpdateAt(t += 20, billboard);
+        RunCupid(t += 20);
         ASSERT_EQ(cupid.m_bArrowFlying, 1);
         const uint32_t tLaunch = cupid.m_nLaunchTime;
 
         // In flight, a second after the release: the trail shows behind the arrow.
-        while (t < tLaunch + 1000) cupid.UpdateAt(t += 20, billboard);
+        while (t < tLaunch + 1000) RunCupid(t += 20);
         EXPECT_EQ(cupid.m_HeartTrail.m_Field.m_fAlphaFactor, 1.0f);
         EXPECT_GT(TrailAlpha(cupid.m_HeartTrail), 128u) << "trail particles are opaque";
         device.ClearCalls();
@@ -322,9 +325,9 @@ TEST_F(SceneActorTest, EveryShotFliesWithItsTrailAndTheArrowKeepsItsAttitudeWhil
         ASSERT_TRUE(FindDraw(device, cupid.m_FlyingArrow.m_pTexture, arrow));
 
         // The last frame of flight and the hit: the arrow points along its path.
-        while (t + 20 < tLaunch + 2000) cupid.UpdateAt(t += 20, billboard);
+        while (t + 20 < tLaunch + 2000) RunCupid(t += 20);
         const D3DXMATRIX inFlight = cupid.m_ArrowMatrix;
-        cupid.UpdateAt(t = tLaunch + 2000, billboard);
+        RunCupid(t = tLaunch + 2000);
         ASSERT_EQ(cupid.m_bArrowFlying, 0);
         const D3DXMATRIX atHit = cupid.m_ArrowMatrix;
         EXPECT_TRUE(SameTurn(atHit, inFlight));
@@ -337,7 +340,7 @@ TEST_F(SceneActorTest, EveryShotFliesWithItsTrailAndTheArrowKeepsItsAttitudeWhil
 
         // While it fades and rises it keeps that attitude; only its place moves.
         for (uint32_t dt : {200u, 600u, 1100u}) {
-            while (t < tLaunch + 2000 + dt) cupid.UpdateAt(t += 20, billboard);
+            while (t < tLaunch + 2000 + dt) RunCupid(t += 20);
             ASSERT_EQ(cupid.m_bArrowActive, 1);
             EXPECT_TRUE(SameTurn(cupid.m_ArrowMatrix, atHit)) << dt << " ms into the fade";
             EXPECT_FLOAT_EQ(cupid.m_ArrowMatrix._42, cupid.m_vArrowPosition.y);
@@ -350,11 +353,11 @@ TEST_F(SceneActorTest, EveryShotFliesWithItsTrailAndTheArrowKeepsItsAttitudeWhil
             EXPECT_TRUE(SameTurn(arrow.world, atHit)) << "the arrow drawn " << dt << " ms into the fade";
         }
         // Faded out: the trail's factor is 0 until the next release.
-        while (cupid.m_bArrowActive) cupid.UpdateAt(t += 20, billboard);
+        while (cupid.m_bArrowActive) RunCupid(t += 20);
         EXPECT_EQ(cupid.m_HeartTrail.m_Field.m_fAlphaFactor, 0.0f);
         heart.m_nState = kHeartAbsent;
         cupid.m_Body[kCupidShot].StopAnimation();
-        cupid.UpdateAt(t += 1100, billboard);
+        RunCupid(t += 1100);
     }
 }
 

@@ -26,7 +26,7 @@
 #include "ClassRender/MeshModel.h"
 #include "FakeModeDirect3D.h"
 #include "host/CommandLine.h"
-#include "scene/Cordelune.h"
+#include "app/Cordelune.h"
 #include "test_scene_rig.h"
 
 namespace {
@@ -100,7 +100,7 @@ TEST(SceneBenchmark, DISABLED_LoadPhases) {
     app.m_Settings.SFX = 0;
     CScene scene;
     const double t0 = NowMs();
-    EXPECT_EQ(scene.LoadWith(&device, &app), 0);
+    EXPECT_EQ(scene.Load(&device, app.MakeSceneInputs()), 0);
     const double fLoad = NowMs() - t0;
     scene.Free();
     std::printf("scene load (music and effects off): %.1f ms\n", fLoad);
@@ -121,7 +121,7 @@ TEST(SceneBenchmark, DISABLED_Frames) {
     app.m_pDevice = &device;
     app.EE_Core_LoadOverlay(&device);
     CScene scene;
-    ASSERT_EQ(scene.LoadWith(&device, &app), 0);
+    ASSERT_EQ(scene.Load(&device, app.MakeSceneInputs()), 0);
     ASSERT_TRUE(scene.HasCameraPaths());
     scene.UseCameraPaths(10);  // an action path: launch, shot, hit, text, fade
     FrameStats direct, fade;

@@ -10,7 +10,7 @@
 #include <mmsystem.h>
 
 #include "scene/CameraSchedule.h"
-#include "scene/Cordelune.h"
+#include "app/Cordelune.h"
 #include "scene/SceneVertex.h"
 #include "test_scene_rig.h"
 
@@ -45,7 +45,7 @@ bool AllPresent(std::initializer_list<const char*> names) {
 }  // namespace
 
 TEST_F(SceneLoadTest, RenderTargetsComeFirstWithTheirStates) {
-    scene.LoadWith(&device, &app);
+    scene.Load(&device, app.MakeSceneInputs());
     const std::vector<std::string> names = device.CallNames();
     ASSERT_GE(names.size(), 30u);
     const std::vector<std::pair<uint64_t, uint64_t>> first = {
@@ -95,7 +95,7 @@ TEST_F(SceneLoadTest, RenderTargetsComeFirstWithTheirStates) {
 TEST_F(SceneLoadTest, AMissingCameraPathStopsTheLoad) {
     CHiddenMediaEntry hidden("camera_idle_1.model");
     CLogCapture log;
-    EXPECT_EQ(scene.LoadWith(&device, &app), 1);
+    EXPECT_EQ(scene.Load(&device, app.MakeSceneInputs()), 1);
     const std::vector<std::string> lines = log.NewLines();
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0], "error model\tcamera_idle_1.model");
@@ -128,7 +128,7 @@ TEST_F(SceneLoadTest, AMissingCloudLayerLeavesTheRestUnloaded) {
     CHiddenMediaEntry hidden("cloud2.model");
     ASSERT_TRUE(hidden.Found());
     CLogCapture log;
-    EXPECT_EQ(scene.LoadWith(&device, &app), 1);
+    EXPECT_EQ(scene.Load(&device, app.MakeSceneInputs()), 1);
     const std::vector<std::string> lines = log.NewLines();
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ(lines[lines.size() - 2].rfind("error load model\tcloud2.model", 0), 0u) << lines[lines.size() - 2];
@@ -151,7 +151,7 @@ TEST_F(SceneLoadTest, EverythingLoadsWithTheRealContent) {
     for (const char* psz : kPathEntries)
         if (!MediaEntryExists(psz)) GTEST_SKIP() << "the media archive of this build holds no scene content";
     CLogCapture log;
-    EXPECT_EQ(scene.LoadWith(&device, &app), 0);
+    EXPECT_EQ(scene.Load(&device, app.MakeSceneInputs()), 0);
     // No load error; the only line is the first path starting.
     const std::vector<std::string> lines = log.NewLines();
     ASSERT_EQ(lines.size(), 1u);
@@ -168,7 +168,7 @@ TEST_F(SceneLoadTest, EverythingLoadsWithTheRealContent) {
 TEST_F(SceneLoadTest, AssetsLoadInTheirOrder) {
     for (const char* psz : kPathEntries)
         if (!MediaEntryExists(psz)) GTEST_SKIP() << "the media archive of this build holds no scene content";
-    ASSERT_EQ(scene.LoadWith(&device, &app), 0);
+    ASSERT_EQ(scene.Load(&device, app.MakeSceneInputs()), 0);
     // Vertex buffers tell the objects apart: 20 bytes a mesh corner, 96 a
     // particle or text cell.
     std::vector<uint64_t> sizes;
@@ -213,7 +213,7 @@ TEST_F(SceneLoadTest, FreeReleasesEverythingAndCanRepeat) {
     CScene never;
     never.Free();  // the preview mode frees a scene it never loaded
     const int nBefore = device.LiveResources();
-    scene.LoadWith(&device, &app);
+    scene.Load(&device, app.MakeSceneInputs());
     EXPECT_GT(device.LiveResources(), nBefore);
     scene.Free();
     EXPECT_EQ(device.LiveResources(), nBefore);
@@ -226,7 +226,7 @@ TEST_F(SceneLoadTest, FreeReleasesEverythingAndCanRepeat) {
 TEST_F(SceneLoadTest, RenderTargetFailureIsLoggedAndDisablesTheFade) {
     device.FailCall("CreateTexture", 2);
     CLogCapture log;
-    scene.LoadWith(&device, &app);
+    scene.Load(&device, app.MakeSceneInputs());
     const std::vector<std::string> lines = log.NewLines();
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines[0], "error create render target 1");
@@ -246,7 +246,7 @@ TEST(SceneLoadFailures, RefusedCreationsAndLocksLeaveNoInvalidCallAndNoLeak) {
         app.m_Settings.SFX = 0;
         CFakeDevice device;
         CScene scene;
-        scene.LoadWith(&device, &app);
+        scene.Load(&device, app.MakeSceneInputs());
         for (const CFakeCall& call : device.Calls()) ++counts[call.sMethod];
         scene.Free();
     }
@@ -265,7 +265,7 @@ TEST(SceneLoadFailures, RefusedCreationsAndLocksLeaveNoInvalidCallAndNoLeak) {
                 device.FailCall(pszMethod, 1);
             else
                 device.FailCallsFrom(pszMethod, nFirst);
-            scene.LoadWith(&device, &app);
+            scene.Load(&device, app.MakeSceneInputs());
             scene.Frame(&device);
             if (scene.HasCameraPaths()) {
                 CCameraPath& path = scene.m_CameraPaths[scene.CurrentCamera()];

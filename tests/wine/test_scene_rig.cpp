@@ -8,7 +8,7 @@
 #include "ClassRender/ModelFile.h"
 #include "assets/Crc32.h"
 #include "assets/Resources.h"
-#include "host/Log.h"
+#include "base/Log.h"
 #include "resource.h"
 
 namespace {

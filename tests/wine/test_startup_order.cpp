@@ -8,7 +8,7 @@
 
 #include "assets/Resources.h"
 #include "resource.h"
-#include "scene/Cordelune.h"
+#include "app/Cordelune.h"
 #include "settings/DefaultsFile.h"
 #include "settings/SettingsStore.h"
 
@@ -41,7 +41,7 @@ TEST(StartupOrder, DefaultsReadBeforeTheOtherStaticObjectsAreStillThere) {
     SaverSettings expected;
     FillDefaultsRecord(table, expected, nullptr);
 
-    EXPECT_EQ(EE_Core_WebSiteAddress(), strSite);
+    EXPECT_EQ(DefaultsWebSiteAddress(), strSite);
     EXPECT_EQ(g_DefaultSettings.MusicVolume, expected.MusicVolume);
     EXPECT_EQ(g_DefaultSettings.Width, expected.Width);
     EXPECT_EQ(g_DefaultSettings.TimeModeAMPM, expected.TimeModeAMPM);

@@ -3,7 +3,7 @@
 
 #include "host/D3D9Library.h"
 #include "resource.h"
-#include "scene/Cordelune.h"
+#include "app/Cordelune.h"
 
 // The one application object; constructed before WinMain runs.
 static CCordelune g_Cordelune;

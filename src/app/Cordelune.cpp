@@ -1,12 +1,12 @@
 #include <windows.h>
-#include "scene/Cordelune.h"
+#include "app/Cordelune.h"
 
 #include <mmsystem.h>
 
 #include <cstdlib>
 
 #include "host/DeviceStates.h"
-#include "host/Log.h"
+#include "base/Log.h"
 
 CCordelune::CCordelune() = default;
 
@@ -26,25 +26,12 @@ HRESULT CCordelune::SettingsRead() {
 
 HRESULT CCordelune::EE_Core_InitD3Device(IDirect3DDevice9* pDevice) {
     LogMessage(LogPath(), "%s\n", "CCordelune::EE_Core_InitD3Device()");
-    pDevice->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    pDevice->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
-    pDevice->SetRenderState(D3DRS_ALPHAREF, 2);
-    pDevice->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
-    pDevice->SetRenderState(D3DRS_DITHERENABLE, TRUE);
-    pDevice->SetRenderState(D3DRS_ZENABLE, TRUE);
-    pDevice->SetRenderState(D3DRS_LIGHTING, FALSE);
-    pDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    pDevice->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_TFACTOR);
-    pDevice->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    pDevice->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-    pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_TFACTOR);
-    pDevice->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-    pDevice->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
-    pDevice->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
-    pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    pDevice->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    pDevice->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    // The framework's states, then textures tinted by the texture factor and
+    // alpha blending with the alpha test.
+    SetBaseAlphaStates(pDevice);
+    SetBaseRasterStates(pDevice);
+    SetTextureFactorStages(pDevice, D3DTOP_MODULATE, D3DTOP_MODULATE);
+    SetAlphaBlend(pDevice, TRUE, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
     SetLinearSamplers(pDevice);
     SetBaseMaterialAndTransforms(pDevice);
     return S_OK;
@@ -56,8 +43,16 @@ HRESULT CCordelune::EE_Core_LoadScene(IDirect3DDevice9* pDevice) {
     const unsigned nWarmUp = timeGetTime() % 100;
     for (unsigned i = 0; i < nWarmUp; ++i) std::rand();
     // A scene that loaded only in part still runs; it draws what it has.
-    m_Scene.Load(pDevice, this);
+    m_Scene.Load(pDevice, MakeSceneInputs());
     return S_OK;
+}
+
+SceneInputs CCordelune::MakeSceneInputs() {
+    SceneInputs inputs;
+    inputs.pSettings = &m_Settings;
+    inputs.quotes = QuoteSource{m_Quotes.aRecords, m_Quotes.nCount, &m_UserText};
+    inputs.drawOverlay = [this](IDirect3DDevice9* pDevice) { EE_Core_DrawOverlay(pDevice); };
+    return inputs;
 }
 
 HRESULT CCordelune::EE_Core_FrameMove(IDirect3DDevice9*, float) { return S_OK; }

@@ -18,5 +18,8 @@ public:
     HRESULT EE_Core_DeviceLost() override;
     HRESULT EE_Core_DeviceReset(IDirect3DDevice9* pDevice) override;
 
+    // What the scene reads from the application: settings, quotes, overlay.
+    SceneInputs MakeSceneInputs();
+
     CScene m_Scene;
 };

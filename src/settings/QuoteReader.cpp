@@ -1,4 +1,4 @@
-#include "scene/QuoteReader.h"
+#include "settings/QuoteReader.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "host/SystemClock.h"
+#include "base/SystemClock.h"
 
 #include <cmath>
 

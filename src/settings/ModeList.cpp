@@ -1,4 +1,4 @@
-#include "host/ModeList.h"
+#include "settings/ModeList.h"
 
 #include <cstddef>
 #include <cstdio>
@@ -55,8 +55,8 @@ void NormalizeModeList(std::vector<DisplayMode>& modes) {
     SortFormatsWithinSize(modes);
 }
 
-int32_t EE_Core_SelectModeFromList(const std::vector<DisplayMode>& modes, int32_t& nSelectedMode,
-                                   SelectedMode& out) {
+int32_t SelectModeFromList(const std::vector<DisplayMode>& modes, int32_t& nSelectedMode,
+                           SelectedMode& out) {
     // A negative index other than -1 can only be a damaged value: no choice,
     // so the default mode is taken as when none was stored. An index past the
     // end may be a mode of another adapter; device creation resolves it.

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "scene/QuoteRecord.h"
+#include "settings/QuoteRecord.h"
 
 // Reads quotations from a text stream into pRecords and returns how many were
 // read. Input beyond the records is cut, never written past them: tokens

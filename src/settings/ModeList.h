@@ -33,8 +33,8 @@ void NormalizeModeList(std::vector<DisplayMode>& modes);
 // (with its listed refresh rate) with a D24S8 depth format; when the index
 // matches no mode (a list that got shorter), out is left as it was and the
 // device falls back to the desktop settings. Returns the mode count.
-int32_t EE_Core_SelectModeFromList(const std::vector<DisplayMode>& modes, int32_t& nSelectedMode,
-                                   SelectedMode& out);
+int32_t SelectModeFromList(const std::vector<DisplayMode>& modes, int32_t& nSelectedMode,
+                           SelectedMode& out);
 
 // The chosen mode as the device's adapter offers it. The list merges the
 // modes of all adapters and is rebuilt at every start, so a stored choice may
