@@ -46,16 +46,11 @@ add_custom_command(
   COMMENT "Generating music and effects"
   VERBATIM)
 
-# The audio library: the DLL target when it exists, else an empty stand-in.
+# The audio library, built for the same target by src/audio.
 cordelune_content_files(_audio_lib audio.dll)
-if(TARGET cordelune_audio)
-  add_custom_command(OUTPUT ${_audio_lib}
-    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:cordelune_audio> ${_audio_lib}
-    DEPENDS cordelune_audio VERBATIM)
-else()
-  add_custom_command(OUTPUT ${_audio_lib}
-    COMMAND ${CMAKE_COMMAND} -E touch ${_audio_lib} VERBATIM)
-endif()
+add_custom_command(OUTPUT ${_audio_lib}
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:cordelune_audio> ${_audio_lib}
+  DEPENDS cordelune_audio VERBATIM)
 
 set(CORDELUNE_CONTENT_FILES ${_asset_files} ${_sound_files} ${_audio_lib})
 add_custom_target(cordelune_content DEPENDS ${CORDELUNE_CONTENT_FILES})
