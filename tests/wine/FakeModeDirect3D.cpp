@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include <gtest/gtest.h>
+
 #include "FakeDevice.h"
 
 HRESULT CFakeModeDirect3D::QueryInterface(REFIID riid, void** ppv) {
@@ -12,12 +14,6 @@ HRESULT CFakeModeDirect3D::QueryInterface(REFIID riid, void** ppv) {
     *ppv = this;
     AddRef();
     return S_OK;
-}
-
-HRESULT CFakeModeDirect3D::GetAdapterIdentifier(UINT nAdapter, DWORD, D3DADAPTER_IDENTIFIER9* pId) {
-    if (nAdapter != 0 || !pId) return D3DERR_INVALIDCALL;
-    std::memset(pId, 0, sizeof *pId);
-    return D3D_OK;
 }
 
 UINT CFakeModeDirect3D::GetAdapterModeCount(UINT nAdapter, D3DFORMAT format) {
@@ -40,12 +36,6 @@ HRESULT CFakeModeDirect3D::GetAdapterDisplayMode(UINT nAdapter, D3DDISPLAYMODE* 
     if (nAdapter != 0 || !pMode) return D3DERR_INVALIDCALL;
     if (FAILED(hrDisplayMode)) return hrDisplayMode;
     *pMode = desktop;
-    return D3D_OK;
-}
-
-HRESULT CFakeModeDirect3D::GetDeviceCaps(UINT nAdapter, D3DDEVTYPE, D3DCAPS9* pCaps) {
-    if (nAdapter != 0 || !pCaps) return D3DERR_INVALIDCALL;
-    std::memset(pCaps, 0, sizeof *pCaps);
     return D3D_OK;
 }
 
@@ -73,4 +63,9 @@ HRESULT CFakeModeDirect3D::CreateDevice(UINT nAdapter, D3DDEVTYPE type, HWND, DW
     m_pDevice->AddRef();
     *ppDevice = m_pDevice;
     return D3D_OK;
+}
+
+HRESULT CFakeModeDirect3D::Refuse(const char* pszMethod) {
+    ADD_FAILURE() << pszMethod << ": not offered by the recording Direct3D object";
+    return D3DERR_INVALIDCALL;
 }
