@@ -730,14 +730,7 @@ bool CFakeDevice::DepthSmallerThanTarget() const {
 
 // --- IUnknown -----------------------------------------------------------------------
 
-HRESULT CFakeDevice::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (riid != __uuidof(IUnknown) && riid != __uuidof(IDirect3DDevice9)) return E_NOINTERFACE;
-    *ppv = this;
-    AddRef();
-    return S_OK;
-}
+HRESULT CFakeDevice::QueryInterface(REFIID riid, void** ppv) { return FakeQueryInterface<IDirect3DDevice9>(this, riid, ppv); }
 
 ULONG CFakeDevice::AddRef() {
     Enter("AddRef", {});

@@ -87,14 +87,7 @@ bool CFakeDirect3D::HasMode(UINT nAdapter, UINT nWidth, UINT nHeight, D3DFORMAT 
 
 // --- IUnknown -----------------------------------------------------------------------
 
-HRESULT CFakeDirect3D::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (riid != __uuidof(IUnknown) && riid != __uuidof(IDirect3D9)) return E_NOINTERFACE;
-    *ppv = this;
-    AddRef();
-    return S_OK;
-}
+HRESULT CFakeDirect3D::QueryInterface(REFIID riid, void** ppv) { return FakeQueryInterface<IDirect3D9>(this, riid, ppv); }
 
 // The object belongs to the test; the count only goes down, to be read back.
 ULONG CFakeDirect3D::AddRef() {

@@ -53,23 +53,15 @@ public:
     STDMETHOD_(ULONG, Release)() override;
 
     // --- IDirect3D9 -----------------------------------------------------------
-    FAKE_NOT_OFFERED(HRESULT, RegisterSoftwareDevice, (void*))
     STDMETHOD_(UINT, GetAdapterCount)() override;
-    FAKE_NOT_OFFERED(HRESULT, GetAdapterIdentifier, (UINT, DWORD, D3DADAPTER_IDENTIFIER9*))
     STDMETHOD_(UINT, GetAdapterModeCount)(UINT Adapter, D3DFORMAT Format) override;
     STDMETHOD(EnumAdapterModes)(UINT Adapter, D3DFORMAT Format, UINT Mode, D3DDISPLAYMODE* pMode) override;
     STDMETHOD(GetAdapterDisplayMode)(UINT Adapter, D3DDISPLAYMODE* pMode) override;
-    FAKE_NOT_OFFERED(HRESULT, CheckDeviceType, (UINT, D3DDEVTYPE, D3DFORMAT, D3DFORMAT, WINBOOL))
-    FAKE_NOT_OFFERED(HRESULT, CheckDeviceFormat, (UINT, D3DDEVTYPE, D3DFORMAT, DWORD, D3DRESOURCETYPE, D3DFORMAT))
-    FAKE_NOT_OFFERED(HRESULT, CheckDeviceMultiSampleType, (UINT, D3DDEVTYPE, D3DFORMAT, WINBOOL,
-                                                           D3DMULTISAMPLE_TYPE, DWORD*))
-    FAKE_NOT_OFFERED(HRESULT, CheckDepthStencilMatch, (UINT, D3DDEVTYPE, D3DFORMAT, D3DFORMAT, D3DFORMAT))
-    FAKE_NOT_OFFERED(HRESULT, CheckDeviceFormatConversion, (UINT, D3DDEVTYPE, D3DFORMAT, D3DFORMAT))
-    FAKE_NOT_OFFERED(HRESULT, GetDeviceCaps, (UINT, D3DDEVTYPE, D3DCAPS9*))
-    FAKE_NOT_OFFERED(HMONITOR, GetAdapterMonitor, (UINT))
     STDMETHOD(CreateDevice)(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFocusWindow, DWORD BehaviorFlags,
                             D3DPRESENT_PARAMETERS* pPresentationParameters,
                             IDirect3DDevice9** ppReturnedDeviceInterface) override;
+    // The calls the saver never makes.
+    FAKE_DIRECT3D9_NOT_OFFERED
 
 private:
     HRESULT Enter(const char* pszMethod, std::initializer_list<uint64_t> args);

@@ -7,14 +7,7 @@
 
 #include "FakeDevice.h"
 
-HRESULT CFakeModeDirect3D::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (riid != __uuidof(IUnknown) && riid != __uuidof(IDirect3D9)) return E_NOINTERFACE;
-    *ppv = this;
-    AddRef();
-    return S_OK;
-}
+HRESULT CFakeModeDirect3D::QueryInterface(REFIID riid, void** ppv) { return FakeQueryInterface<IDirect3D9>(this, riid, ppv); }
 
 UINT CFakeModeDirect3D::GetAdapterModeCount(UINT nAdapter, D3DFORMAT format) {
     if (nAdapter != 0) return 0;

@@ -42,22 +42,14 @@ public:
     STDMETHOD(QueryInterface)(REFIID riid, void** ppv) override;
     STDMETHOD_(ULONG, AddRef)() override { return ++refs; }
     STDMETHOD_(ULONG, Release)() override { return refs > 0 ? --refs : 0; }  // the test owns it
-    FAKE_NOT_OFFERED(HRESULT, RegisterSoftwareDevice, (void*))
     STDMETHOD_(UINT, GetAdapterCount)() override { return 1; }
-    FAKE_NOT_OFFERED(HRESULT, GetAdapterIdentifier, (UINT, DWORD, D3DADAPTER_IDENTIFIER9*))
     STDMETHOD_(UINT, GetAdapterModeCount)(UINT nAdapter, D3DFORMAT format) override;
     STDMETHOD(EnumAdapterModes)(UINT nAdapter, D3DFORMAT format, UINT nMode, D3DDISPLAYMODE* pMode) override;
     STDMETHOD(GetAdapterDisplayMode)(UINT nAdapter, D3DDISPLAYMODE* pMode) override;
-    FAKE_NOT_OFFERED(HRESULT, CheckDeviceType, (UINT, D3DDEVTYPE, D3DFORMAT, D3DFORMAT, WINBOOL))
-    FAKE_NOT_OFFERED(HRESULT, CheckDeviceFormat, (UINT, D3DDEVTYPE, D3DFORMAT, DWORD, D3DRESOURCETYPE, D3DFORMAT))
-    FAKE_NOT_OFFERED(HRESULT, CheckDeviceMultiSampleType, (UINT, D3DDEVTYPE, D3DFORMAT, WINBOOL,
-                                                           D3DMULTISAMPLE_TYPE, DWORD*))
-    FAKE_NOT_OFFERED(HRESULT, CheckDepthStencilMatch, (UINT, D3DDEVTYPE, D3DFORMAT, D3DFORMAT, D3DFORMAT))
-    FAKE_NOT_OFFERED(HRESULT, CheckDeviceFormatConversion, (UINT, D3DDEVTYPE, D3DFORMAT, D3DFORMAT))
-    FAKE_NOT_OFFERED(HRESULT, GetDeviceCaps, (UINT, D3DDEVTYPE, D3DCAPS9*))
-    FAKE_NOT_OFFERED(HMONITOR, GetAdapterMonitor, (UINT))
     STDMETHOD(CreateDevice)(UINT nAdapter, D3DDEVTYPE type, HWND hFocus, DWORD dwFlags,
                             D3DPRESENT_PARAMETERS* pParams, IDirect3DDevice9** ppDevice) override;
+    // The calls the saver never makes.
+    FAKE_DIRECT3D9_NOT_OFFERED
 
 private:
     bool Offers(const D3DPRESENT_PARAMETERS& params) const;

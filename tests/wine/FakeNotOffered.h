@@ -11,6 +11,20 @@
 #define FAKE_NOT_OFFERED(R, name, params) \
     STDMETHOD_(R, name) params override { return NotOffered<R>(#name); }
 
+// The IDirect3D9 calls the saver never makes, for the Direct3D stand-ins.
+#define FAKE_DIRECT3D9_NOT_OFFERED \
+    FAKE_NOT_OFFERED(HRESULT, RegisterSoftwareDevice, (void*)) \
+    FAKE_NOT_OFFERED(HRESULT, GetAdapterIdentifier, (UINT, DWORD, D3DADAPTER_IDENTIFIER9*)) \
+    FAKE_NOT_OFFERED(HRESULT, CheckDeviceType, (UINT, D3DDEVTYPE, D3DFORMAT, D3DFORMAT, WINBOOL)) \
+    FAKE_NOT_OFFERED(HRESULT, CheckDeviceFormat, (UINT, D3DDEVTYPE, D3DFORMAT, DWORD, D3DRESOURCETYPE, \
+                                                  D3DFORMAT)) \
+    FAKE_NOT_OFFERED(HRESULT, CheckDeviceMultiSampleType, (UINT, D3DDEVTYPE, D3DFORMAT, WINBOOL, \
+                                                           D3DMULTISAMPLE_TYPE, DWORD*)) \
+    FAKE_NOT_OFFERED(HRESULT, CheckDepthStencilMatch, (UINT, D3DDEVTYPE, D3DFORMAT, D3DFORMAT, D3DFORMAT)) \
+    FAKE_NOT_OFFERED(HRESULT, CheckDeviceFormatConversion, (UINT, D3DDEVTYPE, D3DFORMAT, D3DFORMAT)) \
+    FAKE_NOT_OFFERED(HRESULT, GetDeviceCaps, (UINT, D3DDEVTYPE, D3DCAPS9*)) \
+    FAKE_NOT_OFFERED(HMONITOR, GetAdapterMonitor, (UINT))
+
 // What a refused call answers: the refusal where it returns an HRESULT, zero
 // (or nothing) otherwise.
 template <class R>
@@ -21,4 +35,15 @@ R NotOfferedAnswer(HRESULT hr) {
         (void)hr;
         if constexpr (!std::is_void_v<R>) return R{};
     }
+}
+
+// QueryInterface of a stand-in that offers IUnknown and TInterface only.
+template <class TInterface>
+HRESULT FakeQueryInterface(TInterface* pSelf, REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (riid != __uuidof(IUnknown) && riid != __uuidof(TInterface)) return E_NOINTERFACE;
+    *ppv = pSelf;
+    pSelf->AddRef();
+    return S_OK;
 }

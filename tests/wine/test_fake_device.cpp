@@ -23,6 +23,15 @@ D3DMATRIX Scale(float s) {
 }
 
 // True when every fault names its method and, in order, contains the texts.
+// A render-target texture of that size and its level 0.
+void MakeRenderTarget(CFakeDevice& device, UINT nWidth, UINT nHeight, IDirect3DTexture9** ppTex,
+                      IDirect3DSurface9** ppLevel) {
+    ASSERT_EQ(device.CreateTexture(nWidth, nHeight, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, ppTex,
+                                   nullptr),
+              D3D_OK);
+    ASSERT_EQ((*ppTex)->GetSurfaceLevel(0, ppLevel), D3D_OK);
+}
+
 ::testing::AssertionResult FaultsAre(const std::vector<std::string>& faults,
                                      const std::vector<std::string>& expected) {
     if (faults.size() != expected.size())
@@ -402,11 +411,8 @@ TEST_F(QuadDrawTest, ReleasedObjectsAndTheRenderTargetAsTexture) {
     EXPECT_EQ(device.DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3D_OK);
     // A target larger than the depth buffer cannot be depth-tested.
     IDirect3DTexture9* pLargeTex = nullptr;
-    ASSERT_EQ(device.CreateTexture(2048, 64, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, &pLargeTex,
-                                   nullptr),
-              D3D_OK);
     IDirect3DSurface9* pLarge = nullptr;
-    ASSERT_EQ(pLargeTex->GetSurfaceLevel(0, &pLarge), D3D_OK);
+    ASSERT_NO_FATAL_FAILURE(MakeRenderTarget(device, 2048, 64, &pLargeTex, &pLarge));
     device.SetRenderTarget(0, pLarge);
     EXPECT_EQ(device.Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0), D3DERR_INVALIDCALL);
     EXPECT_EQ(device.DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3DERR_INVALIDCALL);
@@ -480,11 +486,8 @@ TEST_F(FakeDeviceTest, RenderTargetsTransformsAndReferences) {
     pTarget->Release();
 
     IDirect3DTexture9* pTex = nullptr;
-    ASSERT_EQ(device.CreateTexture(256, 128, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, &pTex,
-                                   nullptr),
-              D3D_OK);
     IDirect3DSurface9* pLevel = nullptr;
-    ASSERT_EQ(pTex->GetSurfaceLevel(0, &pLevel), D3D_OK);
+    ASSERT_NO_FATAL_FAILURE(MakeRenderTarget(device, 256, 128, &pTex, &pLevel));
     ASSERT_EQ(device.SetRenderTarget(0, pLevel), D3D_OK);
     D3DVIEWPORT9 vp{};
     device.GetViewport(&vp);
