@@ -1,5 +1,7 @@
-# Shared by tests/e2e/test_config_*.sh (sourced after harness.sh): runs the
-# saver's configuration dialog (/c) and looks into it with dlgprobe.exe.
+# Shared by tests/e2e/test_config_*.sh and test_settings.sh (sourced after
+# harness.sh): runs the saver's configuration dialog (/c) and looks into it
+# with dlgprobe.exe. Controls go by their ids from res/resource.h, which
+# harness.sh reads ("$IDC_USE_DESKTOP", "$IDOK").
 # Named .bash so that the test_*.sh glob of CMakeLists.txt leaves it out.
 
 CONFIG_TITLE="Cordelune 3D Screensaver Configuration"
