@@ -473,15 +473,7 @@ public:
     FAKE_NOT_OFFERED(HRESULT, GetVertexDeclaration, (IDirect3DVertexDeclaration9**))
     STDMETHOD(SetFVF)(DWORD FVF) override;
     FAKE_NOT_OFFERED(HRESULT, GetFVF, (DWORD*))
-    FAKE_NOT_OFFERED(HRESULT, CreateVertexShader, (const DWORD*, IDirect3DVertexShader9**))
-    FAKE_NOT_OFFERED(HRESULT, SetVertexShader, (IDirect3DVertexShader9*))
-    FAKE_NOT_OFFERED(HRESULT, GetVertexShader, (IDirect3DVertexShader9**))
-    FAKE_NOT_OFFERED(HRESULT, SetVertexShaderConstantF, (UINT, const float*, UINT))
-    FAKE_NOT_OFFERED(HRESULT, GetVertexShaderConstantF, (UINT, float*, UINT))
-    FAKE_NOT_OFFERED(HRESULT, SetVertexShaderConstantI, (UINT, const int*, UINT))
-    FAKE_NOT_OFFERED(HRESULT, GetVertexShaderConstantI, (UINT, int*, UINT))
-    FAKE_NOT_OFFERED(HRESULT, SetVertexShaderConstantB, (UINT, const WINBOOL*, UINT))
-    FAKE_NOT_OFFERED(HRESULT, GetVertexShaderConstantB, (UINT, WINBOOL*, UINT))
+    FAKE_SHADER_NOT_OFFERED(Vertex)
     STDMETHOD(SetStreamSource)(UINT StreamNumber, IDirect3DVertexBuffer9* pStreamData, UINT OffsetInBytes,
                                UINT Stride) override;
     FAKE_NOT_OFFERED(HRESULT, GetStreamSource, (UINT, IDirect3DVertexBuffer9**, UINT*, UINT*))
@@ -489,15 +481,7 @@ public:
     FAKE_NOT_OFFERED(HRESULT, GetStreamSourceFreq, (UINT, UINT*))
     STDMETHOD(SetIndices)(IDirect3DIndexBuffer9* pIndexData) override;
     FAKE_NOT_OFFERED(HRESULT, GetIndices, (IDirect3DIndexBuffer9**))
-    FAKE_NOT_OFFERED(HRESULT, CreatePixelShader, (const DWORD*, IDirect3DPixelShader9**))
-    FAKE_NOT_OFFERED(HRESULT, SetPixelShader, (IDirect3DPixelShader9*))
-    FAKE_NOT_OFFERED(HRESULT, GetPixelShader, (IDirect3DPixelShader9**))
-    FAKE_NOT_OFFERED(HRESULT, SetPixelShaderConstantF, (UINT, const float*, UINT))
-    FAKE_NOT_OFFERED(HRESULT, GetPixelShaderConstantF, (UINT, float*, UINT))
-    FAKE_NOT_OFFERED(HRESULT, SetPixelShaderConstantI, (UINT, const int*, UINT))
-    FAKE_NOT_OFFERED(HRESULT, GetPixelShaderConstantI, (UINT, int*, UINT))
-    FAKE_NOT_OFFERED(HRESULT, SetPixelShaderConstantB, (UINT, const WINBOOL*, UINT))
-    FAKE_NOT_OFFERED(HRESULT, GetPixelShaderConstantB, (UINT, WINBOOL*, UINT))
+    FAKE_SHADER_NOT_OFFERED(Pixel)
     FAKE_NOT_OFFERED(HRESULT, DrawRectPatch, (UINT, const float*, const D3DRECTPATCH_INFO*))
     FAKE_NOT_OFFERED(HRESULT, DrawTriPatch, (UINT, const float*, const D3DTRIPATCH_INFO*))
     FAKE_NOT_OFFERED(HRESULT, DeletePatch, (UINT))

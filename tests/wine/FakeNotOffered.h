@@ -11,6 +11,19 @@
 #define FAKE_NOT_OFFERED(R, name, params) \
     STDMETHOD_(R, name) params override { return NotOffered<R>(#name); }
 
+// The shader calls of IDirect3DDevice9 for Kind Vertex or Pixel: the saver
+// draws with the fixed-function pipeline only.
+#define FAKE_SHADER_NOT_OFFERED(Kind) \
+    FAKE_NOT_OFFERED(HRESULT, Create##Kind##Shader, (const DWORD*, IDirect3D##Kind##Shader9**)) \
+    FAKE_NOT_OFFERED(HRESULT, Set##Kind##Shader, (IDirect3D##Kind##Shader9*)) \
+    FAKE_NOT_OFFERED(HRESULT, Get##Kind##Shader, (IDirect3D##Kind##Shader9**)) \
+    FAKE_NOT_OFFERED(HRESULT, Set##Kind##ShaderConstantF, (UINT, const float*, UINT)) \
+    FAKE_NOT_OFFERED(HRESULT, Get##Kind##ShaderConstantF, (UINT, float*, UINT)) \
+    FAKE_NOT_OFFERED(HRESULT, Set##Kind##ShaderConstantI, (UINT, const int*, UINT)) \
+    FAKE_NOT_OFFERED(HRESULT, Get##Kind##ShaderConstantI, (UINT, int*, UINT)) \
+    FAKE_NOT_OFFERED(HRESULT, Set##Kind##ShaderConstantB, (UINT, const WINBOOL*, UINT)) \
+    FAKE_NOT_OFFERED(HRESULT, Get##Kind##ShaderConstantB, (UINT, WINBOOL*, UINT))
+
 // The IDirect3D9 calls the saver never makes, for the Direct3D stand-ins.
 #define FAKE_DIRECT3D9_NOT_OFFERED \
     FAKE_NOT_OFFERED(HRESULT, RegisterSoftwareDevice, (void*)) \
