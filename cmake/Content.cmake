@@ -46,7 +46,7 @@ add_custom_command(
   COMMENT "Generating music and effects"
   VERBATIM)
 
-# Our audio library, built for the same target.
+# The audio library, built for the same target by src/audio.
 cordelune_content_files(_audio_lib audio.dll)
 add_custom_command(OUTPUT ${_audio_lib}
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:cordelune_audio> ${_audio_lib}

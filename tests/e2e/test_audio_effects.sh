@@ -1,22 +1,20 @@
 #!/usr/bin/env bash
 # The sound effects of a running saver, recorded from a PulseAudio null sink
 # with Music off and SFX on: only the effects are heard, the shot (resource
-# 462) and then the hit (461) when the arrow reaches the heart, at their
+# IDR_SOUND_SHOT) and then the hit (IDR_SOUND_HIT) when the arrow reaches the heart, at their
 # level for volume 35, with silence between the cupid's actions; the run
 # ends normally and leaves no "bas" temporary file.
 set -u
 source "$(dirname "$0")/harness.sh"
-source "$(dirname "$0")/test_audio.d/measure.sh"
 HARNESS_PULSE=1 harness_begin
 
-PREFIX=$CORDELUNE_WINEPREFIX
 WORK=$HARNESS_ARTIFACTS
 LOAD_LIMIT_MS=60000
 ACTION_LIMIT_S=200    # the first action path comes within this
 ENV_WINDOW=0.05
 
-for id in 461 462; do
-  audio_extract "$HARNESS_SAVER_SCR" $id "$WORK/$id.wav" ||
+for id in "$IDR_SOUND_HIT" "$IDR_SOUND_SHOT"; do
+  audio_extract "$HARNESS_SAVER_SCR" "$id" "$WORK/$id.wav" ||
     { harness_fail "the saver carries the effect MEDIADATA $id"; harness_finish; }
   audio_envelope "$WORK/$id.wav" "$ENV_WINDOW" >"$WORK/$id.env"
 done
@@ -35,13 +33,13 @@ log_time() {
 
 harness_reg_clear
 # Copies other tests or killed runs left in this prefix are not this run's.
-rm -f $(audio_bas_files "$PREFIX")
+rm -f $(audio_bas_files)
 harness_reg_set Music=1 SFX=2 MusicVolume=35
 harness_record_start "$WORK/sfx.wav"
 RECORD_START=$(harness_now_ms)
 harness_run_saver "$HARNESS_SAVER_SCR" /s
 harness_wait_log $'BASS_Init\t' "$LOAD_LIMIT_MS"
-harness_check "the audio library is extracted to a \"bas\" temporary file" [ -n "$(audio_bas_files "$PREFIX")" ]
+harness_check "the audio library is extracted to a \"bas\" temporary file" [ -n "$(audio_bas_files)" ]
 harness_check "the sound device opens ($(grep -a $'^BASS_Init\t' "$HARNESS_LOG" | tr '\t\r' ' ' | head -n1))" \
   harness_log_has $'BASS_Init\t0'
 
@@ -62,7 +60,7 @@ else
 fi
 sleep 0.5
 harness_record_stop
-LEFT=$(audio_bas_files "$PREFIX")
+LEFT=$(audio_bas_files)
 harness_check "no \"bas\" temporary file is left (${LEFT:-none})" [ -z "$LEFT" ]
 
 if [ -n "$HEARD" ]; then
@@ -74,15 +72,15 @@ if [ -n "$HEARD" ]; then
   sox "$WORK/sfx.wav" "$WORK/sfx.cut.wav" trim "$CUT"
   audio_envelope "$WORK/sfx.cut.wav" "$ENV_WINDOW" >"$WORK/sfx.env"
   PEAK=$(audio_peak "$WORK/sfx.wav")
-  EXPECTED=$(awk -v a="$(audio_peak "$WORK/461.wav")" -v b="$(audio_peak "$WORK/462.wav")" \
+  EXPECTED=$(awk -v a="$(audio_peak "$WORK/$IDR_SOUND_HIT.wav")" -v b="$(audio_peak "$WORK/$IDR_SOUND_SHOT.wav")" \
     'BEGIN { print 0.35 * (a > b ? a : b) }')
   harness_check "the effects peak at their level for volume 35 ($PEAK, expected about $EXPECTED)" \
     audio_between "$(audio_ratio "$PEAK" "$EXPECTED")" 0.7 1.3
 
   # The hit, then the shot before it.
-  read -r RH AH < <(audio_match "$WORK/461.env" "$WORK/sfx.env" "" 0.35)
+  read -r RH AH < <(audio_match "$WORK/$IDR_SOUND_HIT.env" "$WORK/sfx.env" "" 0.35)
   head -n "$(( AH > 0 ? AH : 1 ))" "$WORK/sfx.env" >"$WORK/sfx.before-hit.env"
-  read -r RS AS < <(audio_match "$WORK/462.env" "$WORK/sfx.before-hit.env" "" 0.35)
+  read -r RS AS < <(audio_match "$WORK/$IDR_SOUND_SHOT.env" "$WORK/sfx.before-hit.env" "" 0.35)
   TS=$(awk -v k="$AS" -v w=$ENV_WINDOW 'BEGIN { print k * w }')
   TH=$(awk -v k="$AH" -v w=$ENV_WINDOW 'BEGIN { print k * w }')
   harness_check "the hit is heard (its loudness contour matches with $RH at $TH s)" audio_between "$RH" 0.6 1

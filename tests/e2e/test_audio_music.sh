@@ -1,27 +1,38 @@
 #!/usr/bin/env bash
 # The music of a running saver, recorded from a PulseAudio null sink: with
 # Music on it is the embedded track (its level and loudness contour follow
-# the decoded resource 463) at the stored volume, 100 against 35 louder by
+# the decoded resource IDR_MUSIC) at the stored volume, 100 against 35 louder by
 # about 100/35; with Music and SFX off no "bas" temporary file ever appears
 # and nothing is heard; without any audio device the saver runs silently and
 # ends normally; after every run no "bas" file is left.
 set -u
 source "$(dirname "$0")/harness.sh"
-source "$(dirname "$0")/test_audio.d/measure.sh"
 HARNESS_PULSE=1 harness_begin
 
-PREFIX=$CORDELUNE_WINEPREFIX
 WORK=$HARNESS_ARTIFACTS
 LOAD_LIMIT_MS=60000
 LISTEN_S=12           # recorded music per run
 ENV_WINDOW=0.1        # seconds per loudness value
 
-if audio_extract "$HARNESS_SAVER_SCR" 463 "$WORK/music.wav"; then
+# audio_rms FILE [sox effects...]: the RMS level.
+audio_rms() { audio_stat "$1" 'RMS     amplitude' "${@:2}"; }
+# audio_db LEVEL: the level in dB (-200 for silence).
+audio_db() { awk -v v="$1" 'BEGIN { if (v > 0) printf "%.1f", 20 * log(v) / log(10); else print -200 }'; }
+
+# audio_onset FILE LEVEL: seconds until the sound first exceeds LEVEL.
+audio_onset() {
+  sox "$1" -t dat - 2>/dev/null | awk -v level="$2" '
+    /^;/ { next }
+    { if ($2 > level || $2 < -level || $3 > level || $3 < -level) { print $1; found = 1; exit } }
+    END { if (!found) print -1 }'
+}
+
+if audio_extract "$HARNESS_SAVER_SCR" "$IDR_MUSIC" "$WORK/music.wav"; then
   REF_RMS=$(audio_rms "$WORK/music.wav")
   audio_envelope "$WORK/music.wav" "$ENV_WINDOW" >"$WORK/music.env"
-  echo "resource 463: RMS $REF_RMS ($(audio_db "$REF_RMS") dB)"
+  echo "resource $IDR_MUSIC: RMS $REF_RMS ($(audio_db "$REF_RMS") dB)"
 else
-  harness_fail "the saver carries the music as MEDIADATA 463"
+  harness_fail "the saver carries the music as MEDIADATA $IDR_MUSIC"
   harness_finish
 fi
 
@@ -29,7 +40,7 @@ fi
 wait_bas() {
   local start
   start=$(harness_now_ms)
-  until [ -n "$(audio_bas_files "$PREFIX")" ]; do
+  until [ -n "$(audio_bas_files)" ]; do
     harness_saver_alive || return 1
     [ $(( $(harness_now_ms) - start )) -ge "$1" ] && return 1
     sleep 0.2
@@ -40,7 +51,7 @@ wait_bas() {
 watch_no_bas() {
   local i
   for i in $(seq 1 $(( $1 * 5 ))); do
-    [ -z "$(audio_bas_files "$PREFIX")" ] || return 1
+    [ -z "$(audio_bas_files)" ] || return 1
     sleep 0.2
   done
 }
@@ -59,7 +70,7 @@ finish_run() {
   sleep 0.5
   harness_record_stop
   local left
-  left=$(audio_bas_files "$PREFIX")
+  left=$(audio_bas_files)
   harness_check "$what: no \"bas\" temporary file is left (${left:-none})" [ -z "$left" ]
 }
 
@@ -69,9 +80,9 @@ music_run() {
   local name=$1 volume=$2; shift 2
   harness_reg_clear
 # Copies other tests or killed runs left in this prefix are not this run's.
-rm -f $(audio_bas_files "$PREFIX")
+rm -f $(audio_bas_files)
   harness_reg_set Music=2 SFX=1 MusicVolume="$volume" ShowTime=1 ShowFPS=1
-  rm -f "$(audio_bas_files "$PREFIX")"
+  rm -f "$(audio_bas_files)"
   harness_record_start "$WORK/$name.wav"
   harness_run_saver "$HARNESS_SAVER_SCR" /s
   if wait_bas "$LOAD_LIMIT_MS"; then
@@ -143,7 +154,7 @@ harness_check "silent: nothing is heard (peak $PEAK)" audio_between "${PEAK:-1}"
 # --- no audio device at all ----------------------------------------------------
 harness_reg_clear
 harness_reg_set Music=2 SFX=2 MusicVolume=100
-rm -f "$(audio_bas_files "$PREFIX")"
+rm -f "$(audio_bas_files)"
 harness_record_start "$WORK/nodevice.wav"
 HARNESS_ENV=(PULSE_SERVER=unix:/nonexistent/cordelune-no-sound)
 harness_run_saver "$HARNESS_SAVER_SCR" /s

@@ -9,6 +9,9 @@ source "$(dirname "$0")/harness.sh"
 source "$(dirname "$0")/test_config_common.bash"
 harness_begin
 
+# dialog_open TITLE: such a dialog is on the screen.
+dialog_open() { probe list "$1" | grep -q '^dialog '; }
+
 ABOUT_TEXT=$(grep -A1 -m1 '^#about_window_text#' "$HARNESS_SOURCE_DIR/res/localization.txt" | tail -n1 | tr -d '\r')
 SITE=$(grep -m1 '^main_web_site_url' "$HARNESS_SOURCE_DIR/res/def_settings.txt" | sed 's/^[^=]*= *//' | tr -d '\r ' |
   tr 'A-Z' 'a-z')
@@ -56,9 +59,9 @@ from_saver() {
 
 # open_about: clicks "About..." and waits for the box (LIST is its report).
 open_about() {
-  probe click "$CONFIG_TITLE" 1062 >/dev/null
+  probe click "$CONFIG_TITLE" "$IDC_ABOUT" >/dev/null
   list_dialog "$ABOUT_TITLE" 10000
-  [ -n "$(ctl 1)" ] || { harness_fail "the About box appears"; return 1; }
+  [ -n "$(ctl "$IDOK")" ] || { harness_fail "the About box appears"; return 1; }
 }
 
 # close_about KEY RESULT COUNT: the key closes the box, which reports RESULT
@@ -85,19 +88,19 @@ open_about || harness_finish
 harness_screenshot about.png
 echo "$LIST" >"$HARNESS_ARTIFACTS/about.txt"
 expect_eq "About title" "$(dlg title)" "About"
-expect_fld 1 text "OK" "button caption"
-expect_fld 1 kind defpush "OK is the default button"
+expect_fld "$IDOK" text "OK" "button caption"
+expect_fld "$IDOK" kind defpush "OK is the default button"
 IFS='%' read -r -a want_lines <<<"$ABOUT_TEXT"
 for i in 0 1 2 3 4 5 6; do
-  expect_fld $((1127 + i)) text "${want_lines[$i]:-}" "About line $((i + 1))"
+  expect_fld $((IDC_ABOUT_LINE1 + i)) text "${want_lines[$i]:-}" "About line $((i + 1))"
 done
-expect_eq "line 2 is empty" "$(fld 1128 text)" ""
+expect_eq "line 2 is empty" "$(fld "$IDC_ABOUT_LINE2" text)" ""
 for i in 0 1 2 3 4 5 6; do
   expect_eq "About line $((i + 1)) at its template place" \
-    "$(fld $((1127 + i)) dx) $(fld $((1127 + i)) dy) $(fld $((1127 + i)) dw) $(fld $((1127 + i)) dh)" \
+    "$(fld $((IDC_ABOUT_LINE1 + i)) dx) $(fld $((IDC_ABOUT_LINE1 + i)) dy) $(fld $((IDC_ABOUT_LINE1 + i)) dw) $(fld $((IDC_ABOUT_LINE1 + i)) dh)" \
     "7 $((12 + 11 * i)) 156 8"
 done
-expect_eq "OK at its template place" "$(fld 1 dx) $(fld 1 dy) $(fld 1 dw) $(fld 1 dh)" "169 70 50 14"
+expect_eq "OK at its template place" "$(fld "$IDOK" dx) $(fld "$IDOK" dy) $(fld "$IDOK" dw) $(fld "$IDOK" dh)" "169 70 50 14"
 unfit=$(grep ' fits=0' <<<"$LIST" || true)
 expect_eq "every About line fits its label" "$unfit" ""
 expect_eq "About box is 233 x 102 units" "$(dlg dw) $(dlg dh)" "233 102"
@@ -115,7 +118,7 @@ close_about Return 1 2
 harness_check "the configuration dialog is still open" dialog_open "$CONFIG_TITLE"
 
 # --- Visit... ------------------------------------------------------------------------------
-probe click "$CONFIG_TITLE" 1061 >/dev/null
+probe click "$CONFIG_TITLE" "$IDC_VISIT" >/dev/null
 harness_wait_file "$VISITED" . 15000
 expect_eq "Visit... opens the web-site address" "$(tr -d '\r' <"$VISITED" 2>/dev/null)" "$SITE"
 CALLS=$(visit_calls)
@@ -134,7 +137,7 @@ harness_check "Visit... initialises COM before ShellExecuteA (at ${INIT:-nowhere
 harness_check "COM is apartment-threaded (flags 0x${FLAGS:-?})" bash -c '(( (0x$1 & 2) == 2 ))' _ "${FLAGS:-0}"
 harness_check "Visit... uninitialises COM right after ShellExecuteA returns (at ${UNINIT:-nowhere})" [ -n "$UNINIT" ]
 harness_check "the dialog stays open after Visit..." dialog_open "$CONFIG_TITLE"
-probe click "$CONFIG_TITLE" 2 >/dev/null
-expect_ended "Cancel"
+probe click "$CONFIG_TITLE" "$IDCANCEL" >/dev/null
+harness_expect_ended "Cancel"
 
 harness_finish

@@ -1,5 +1,7 @@
-# Shared by tests/e2e/test_config_*.sh (sourced after harness.sh): runs the
-# saver's configuration dialog (/c) and looks into it with dlgprobe.exe.
+# Shared by tests/e2e/test_config_*.sh and test_settings.sh (sourced after
+# harness.sh): runs the saver's configuration dialog (/c) and looks into it
+# with dlgprobe.exe. Controls go by their ids from res/resource.h, which
+# harness.sh reads ("$IDC_USE_DESKTOP", "$IDOK").
 # Named .bash so that the test_*.sh glob of CMakeLists.txt leaves it out.
 
 CONFIG_TITLE="Cordelune 3D Screensaver Configuration"
@@ -13,9 +15,6 @@ probe() { harness_wine "$DLGPROBE" "$@" 2>/dev/null </dev/null | tr -d '\r'; }
 # LIST holds the last "probe list" report of the dialog TITLE.
 LIST=
 list_dialog() { LIST=$(probe list "$1" --wait "${2:-0}"); }
-
-# dialog_open TITLE: such a dialog is on the screen.
-dialog_open() { probe list "$1" | grep -q '^dialog '; }
 
 # ctl ID: the report line of control ID; fld ID KEY: one of its fields.
 ctl() { grep -m1 "^control id=$1 " <<<"$LIST"; }
@@ -37,7 +36,7 @@ expect_fld() { expect_eq "$4: control $1 $2" "$(fld "$1" "$2")" "$3"; }
 start_config() {
   harness_run_saver "$HARNESS_SAVER_SCR" "${1:-/c}"
   list_dialog "$CONFIG_TITLE" 30000
-  if [ -z "$(ctl 1)" ]; then
+  if [ -z "$(ctl "$IDOK")" ]; then
     harness_fail "the configuration dialog appears"
     harness_kill_saver
     return 1
@@ -48,24 +47,6 @@ start_config() {
 refresh() { sleep "${1:-0.3}"; list_dialog "$CONFIG_TITLE" 2000; }
 
 click() { probe click "$CONFIG_TITLE" "$1" >/dev/null; refresh; }
-
-# expect_ended WHAT: the saver has ended by itself, with exit code 0.
-expect_ended() {
-  if harness_wait_exit 10000; then
-    harness_check "$1 ends the saver with exit code 0 (got $HARNESS_EXIT_CODE)" [ "$HARNESS_EXIT_CODE" = 0 ]
-  else
-    harness_fail "$1 ends the saver"
-    harness_kill_saver
-  fi
-}
-
-# reg_dump: every value under the saver's key, one "name type data" a line.
-reg_dump() {
-  harness_wine reg query "$HARNESS_REG_KEY" 2>/dev/null </dev/null | tr -d '\r' | grep '^ ' | sed 's/^ *//' || true
-}
-
-# reg_type NAME: REG_DWORD, REG_SZ... of a stored value.
-reg_type() { reg_dump | awk -v n="$1" '$1 == n {print $2}'; }
 
 # Geometry in dialog units: MulDiv as the dialog manager rounds.
 muldiv() { echo $(( ($1 * $2 + $3 / 2) / $3 )); }

@@ -12,13 +12,13 @@ harness_begin
 
 harness_reg_clear
 start_config || harness_finish
-items=$(grep '^item id=1011 ' <<<"$LIST")
+items=$(grep "^item id=$IDC_VIDEO_MODE_LIST " <<<"$LIST")
 echo "$items"
 harness_check "the list offers the 800 x 600 display" grep -q 'text="800 x 600 32 bits"' <<<"$items"
 harness_check "no 1024-wide mode on this display" bash -c '! grep -q "text=\"1024 x" <<<"$1"' _ "$items"
-expect_fld 1011 sel -1 "no 1024-wide 32-bit mode: nothing selected"
-probe click "$CONFIG_TITLE" 1 >/dev/null
-expect_ended "OK"
+expect_fld "$IDC_VIDEO_MODE_LIST" sel -1 "no 1024-wide 32-bit mode: nothing selected"
+probe click "$CONFIG_TITLE" "$IDOK" >/dev/null
+harness_expect_ended "OK"
 expect_eq "no choice is stored as -1" "$(harness_reg_query m_nSelectedMode)" 0xffffffff
 expect_eq "the record keeps the default size" \
   "$(harness_reg_query Width) $(harness_reg_query Height) $(harness_reg_query BitCount)" "0x320 0x258 0x20"
@@ -27,16 +27,16 @@ expect_eq "the record keeps the default size" \
 # stored size stays as it is.
 harness_reg_set m_nSelectedMode=7 Width=1234 Height=999 BitCount=16 FSAA=3
 start_config || harness_finish
-expect_fld 1011 sel -1 "an index past the list selects nothing"
-probe click "$CONFIG_TITLE" 1012 >/dev/null   # desktop settings off: the list can be used
+expect_fld "$IDC_VIDEO_MODE_LIST" sel -1 "an index past the list selects nothing"
+probe click "$CONFIG_TITLE" "$IDC_USE_DESKTOP" >/dev/null   # desktop settings off: the list can be used
 refresh
-expect_fld 1011 enabled 1 "mode list enabled"
+expect_fld "$IDC_VIDEO_MODE_LIST" enabled 1 "mode list enabled"
 index=$(grep -m1 'text="800 x 600 32 bits"' <<<"$LIST" | sed 's/.*index=\([0-9]*\).*/\1/')
-probe select "$CONFIG_TITLE" 1011 "$index" >/dev/null
+probe select "$CONFIG_TITLE" "$IDC_VIDEO_MODE_LIST" "$index" >/dev/null
 refresh
-expect_fld 1011 sel "$index" "800 x 600 32 bits chosen"
-probe click "$CONFIG_TITLE" 1 >/dev/null
-expect_ended "OK"
+expect_fld "$IDC_VIDEO_MODE_LIST" sel "$index" "800 x 600 32 bits chosen"
+probe click "$CONFIG_TITLE" "$IDOK" >/dev/null
+harness_expect_ended "OK"
 expect_eq "the chosen index is stored" "$(harness_reg_query m_nSelectedMode)" "$(printf '0x%x' "$index")"
 expect_eq "choosing a mode leaves the size until the next opening" \
   "$(harness_reg_query Width) $(harness_reg_query Height) $(harness_reg_query BitCount)" "0x4d2 0x3e7 0x10"
@@ -44,9 +44,9 @@ expect_eq "FSAA is 0 whenever the dialog opened" "$(harness_reg_query FSAA)" 0x0
 
 # The next opening applies the stored mode to the record.
 start_config || harness_finish
-expect_fld 1011 sel "$index" "stored mode selected"
-probe click "$CONFIG_TITLE" 1 >/dev/null
-expect_ended "OK"
+expect_fld "$IDC_VIDEO_MODE_LIST" sel "$index" "stored mode selected"
+probe click "$CONFIG_TITLE" "$IDOK" >/dev/null
+harness_expect_ended "OK"
 expect_eq "Width, Height and BitCount follow the mode" \
   "$(harness_reg_query Width) $(harness_reg_query Height) $(harness_reg_query BitCount)" "0x320 0x258 0x20"
 
@@ -67,7 +67,7 @@ if harness_wait_log "first frame" 60000; then
       [ "${COLOURS:-0}" -gt 1000 -a "${WHITE:-0}" -lt 24000 ]
   fi
   harness_key space
-  expect_ended "a key in the chosen mode"
+  harness_expect_ended "a key in the chosen mode"
 else
   harness_fail "/s runs in the mode chosen in the dialog (log: $(tr '\n' '|' <"$HARNESS_LOG" 2>/dev/null))"
   harness_kill_saver

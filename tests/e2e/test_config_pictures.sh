@@ -58,9 +58,9 @@ for dpi in 96 120 144; do
   sleep 1
   harness_screenshot "config_$dpi.png" || break
   judge_picture "configuration dialog at $dpi DPI" "config_$dpi.png" config.bmp "config_$dpi"
-  probe click "$CONFIG_TITLE" 1062 >/dev/null
+  probe click "$CONFIG_TITLE" "$IDC_ABOUT" >/dev/null
   list_dialog "$ABOUT_TITLE" 10000
-  if [ -n "$(ctl 1)" ]; then
+  if [ -n "$(ctl "$IDOK")" ]; then
     echo "$LIST" >"$(art "about_$dpi.txt")"
     sleep 1
     harness_screenshot "about_$dpi.png" || break
@@ -70,7 +70,7 @@ for dpi in 96 120 144; do
   else
     harness_fail "the About box appears at $dpi DPI"
   fi
-  probe click "$CONFIG_TITLE" 2 >/dev/null
-  expect_ended "Cancel at $dpi DPI"
+  probe click "$CONFIG_TITLE" "$IDCANCEL" >/dev/null
+  harness_expect_ended "Cancel at $dpi DPI"
 done
 harness_finish

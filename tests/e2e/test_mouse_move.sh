@@ -17,31 +17,21 @@ start_fullscreen() {
   harness_wait_log "first frame" 60000 && sleep 0.3
 }
 
-moves_seen() { grep -c '^mouse move' "$HARNESS_LOG" 2>/dev/null; }
-last_fps() { tr -d '\r' <"$HARNESS_LOG" | awk -F'\t' '$1 == "fps" { f = $2 } END { print f + 0 }'; }
-
 # step DX DY: one pointer move that the saver receives as a message of its
 # own: the next move waits until the saver has logged this one (queued moves
 # would be merged into one message). A move that never arrives is a FAIL, so
 # that no check below passes on input the saver did not see.
 step() {
-  local n start
-  n=$(moves_seen)
-  harness_mouse_by "$1" "$2"
-  start=$(harness_now_ms)
-  until [ "$(moves_seen)" -gt "$n" ]; do
-    harness_saver_alive || return 0
-    if [ $(( $(harness_now_ms) - start )) -ge 3000 ]; then
-      if [ "$(last_fps)" -lt 15 ]; then
-        harness_not_judged "the move by $1,$2 reaches the saver within 3 s" "the saver drew $(last_fps) frames a second"
-      else
-        harness_fail "the move by $1,$2 reaches the saver within 3 s"
-      fi
-      MOVES_LOST=1
-      return 1
-    fi
-    sleep 0.02
-  done
+  local rc=0
+  harness_mouse_step "$1" "$2" 3000 || rc=$?
+  [ "$rc" = 1 ] || return 0
+  if [ "$(harness_last_fps)" -lt 15 ]; then
+    harness_not_judged "the move by $1,$2 reaches the saver within 3 s" "the saver drew $(harness_last_fps) frames a second"
+  else
+    harness_fail "the move by $1,$2 reaches the saver within 3 s"
+  fi
+  MOVES_LOST=1
+  return 1
 }
 
 # swing DX DY N: N moves there and back (2N messages), ending where it began.
@@ -51,18 +41,6 @@ swing() {
     step "$1" "$2"
     step $((-$1)) $((-$2))
   done
-}
-
-# expect_exit WHAT: the saver ended with code 0 within EXIT_LIMIT_MS of
-# INPUT_MS (taken right before the input).
-expect_exit() {
-  if ! harness_wait_exit 5000 "$INPUT_MS"; then
-    harness_fail "$1 ends the saver (still running after 5 s)"
-    harness_kill_saver
-    return
-  fi
-  harness_check "$1 ends the saver with exit code 0 (got $HARNESS_EXIT_CODE)" [ "$HARNESS_EXIT_CODE" = 0 ]
-  harness_check_exit_time "$1" "$EXIT_LIMIT_MS"
 }
 
 # A run whose moves did not all arrive proves nothing by running on.
@@ -90,11 +68,7 @@ if start_fullscreen; then
   expect_running "14 more moves of exactly 20 px"
   harness_check 'log: no "detected mouse move" after 20 px steps' \
     bash -c '[ -s "$1" ] && ! grep -qF "detected mouse move" "$1"' _ "$HARNESS_LOG"
-  if harness_still_running "the 21 px jump"; then
-    INPUT_MS=$(harness_now_ms)
-    harness_mouse_by 21 0
-    expect_exit "a jump of 21 px"
-  fi
+  harness_input_ends_saver "the 21 px jump" "a jump of 21 px" "$EXIT_LIMIT_MS" harness_mouse_by 21 0
   harness_check 'log: "detected mouse move"' harness_log_has "detected mouse move"
 else
   harness_fail "/s starts with ExitOnMouseMove set"
@@ -105,11 +79,7 @@ fi
 if start_fullscreen; then
   swing 0 -20 6
   expect_running "12 vertical moves of exactly 20 px"
-  if harness_still_running "the vertical 21 px jump"; then
-    INPUT_MS=$(harness_now_ms)
-    harness_mouse_by 0 -21
-    expect_exit "a vertical jump of 21 px"
-  fi
+  harness_input_ends_saver "the vertical 21 px jump" "a vertical jump of 21 px" "$EXIT_LIMIT_MS" harness_mouse_by 0 -21
 else
   harness_fail "/s starts again with ExitOnMouseMove set"
   harness_kill_saver
@@ -122,11 +92,7 @@ if start_fullscreen; then
   expect_running "14 jumps of 200 px with ExitOnMouseMove cleared"
   harness_check 'log: no "detected mouse move" with ExitOnMouseMove cleared' \
     bash -c '[ -s "$1" ] && ! grep -qF "detected mouse move" "$1"' _ "$HARNESS_LOG"
-  if harness_still_running "the key press"; then
-    INPUT_MS=$(harness_now_ms)
-    harness_key Escape
-    expect_exit "a key press with ExitOnMouseMove cleared"
-  fi
+  harness_input_ends_saver "the key press" "a key press with ExitOnMouseMove cleared" "$EXIT_LIMIT_MS" harness_key Escape
 else
   harness_fail "/s starts with ExitOnMouseMove cleared"
   harness_kill_saver

@@ -12,7 +12,7 @@ set -u
 source "$(dirname "$0")/harness.sh"
 harness_begin
 
-PREVIEW_BITMAP=432
+PREVIEW_BITMAP=$IDB_PREVIEW
 SCR_NAME=$(basename "$HARNESS_SAVER_SCR")
 PARENT_LIMIT_MS=1000  # no preview outlives its parent by more than a second
 harness_reg_clear

@@ -16,52 +16,24 @@ read -r SCR_W SCR_H <<<"$(sed 's/x/ /; s/x.*//' <<<"$HARNESS_SCREEN")"
 LINE1="Meet me where" LINE2="the roses grow" LINE3="at dawn" LINE4="Yours, Ada"
 harness_reg_clear
 harness_reg_set ShowFPS=1 ShowTime=1 ExitOnMouseMove=1
-harness_reg_add m_nCustomLine1 REG_SZ "$LINE1"
-harness_reg_add m_nCustomLine2 REG_SZ "$LINE2"
-harness_reg_add m_nCustomLine3 REG_SZ "$LINE3"
-harness_reg_add m_nCustomLine4 REG_SZ "$LINE4"
+harness_reg_user_text "$LINE1" "$LINE2" "$LINE3" "$LINE4"
 
 art() { echo "$HARNESS_ARTIFACTS/$1"; }
-# The saver's times are Wine's tick count, which follows the raw monotonic
-# clock; /proc/uptime runs ahead of it by the clock's slew since boot
-# (180 ms after four hours here), enough to misplace a frame.
-saver_clock_ms() { python3 -c 'import time; print(int(time.clock_gettime(time.CLOCK_MONOTONIC_RAW) * 1000))'; }
-log_lines() { tr -d '\r' <"$HARNESS_LOG"; }
-# log_field TAG N [K]: field N of the Kth line that starts with TAG.
-log_field() { log_lines | awk -F'\t' -v t="$1" -v k="${3:-1}" -v n="$2" '$1 == t && ++c == k { print $n; exit }'; }
-log_count() { log_lines | awk -F'\t' -v t="$1" '$1 == t { c++ } END { print c + 0 }'; }
-# wait_count TAG N MS: until the log holds N lines starting with TAG.
-wait_count() {
-  local start; start=$(harness_now_ms)
-  until [ "$(log_count "$1")" -ge "$2" ]; do
-    harness_saver_alive || return 2
-    [ $(( $(harness_now_ms) - start )) -ge "$3" ] && return 1
-    sleep 0.1
-  done
-}
-# shot FILE: a raw screenshot; SHOT_FROM and SHOT_TO are its time span.
-shot() {
-  harness_saver_alive || return 1
-  SHOT_FROM=$(saver_clock_ms)
-  import -window root "$(art "$1")" 2>/dev/null || return 1
-  SHOT_TO=$(saver_clock_ms)
-  [ -s "$(art "$1")" ]
-}
 # heart_at T: "x y state" of the last frame presented at or before T that
 # showed the heart or its quote.
-heart_at() { log_lines | awk -F'\t' -v t="$1" '$1 == "heart at" && $2 <= t { p = $3 " " $4 " " $5 } END { print p }'; }
+heart_at() { harness_log_lines | awk -F'\t' -v t="$1" '$1 == "heart at" && $2 <= t { p = $3 " " $4 " " $5 } END { print p }'; }
 # wait_frame_after T MS: until a frame at or after T showed the heart or quote.
 wait_frame_after() {
   local start; start=$(harness_now_ms)
-  until log_lines | awk -F'\t' -v t="$1" '$1 == "heart at" && $2 >= t { f = 1 } END { exit !f }'; do
+  until harness_log_lines | awk -F'\t' -v t="$1" '$1 == "heart at" && $2 >= t { f = 1 } END { exit !f }'; do
     harness_saver_alive || return 2
     [ $(( $(harness_now_ms) - start )) -ge "$2" ] && return 1
     sleep 0.05
   done
 }
 # path_start T: the start time of the camera path current at time T.
-path_start() { log_lines | awk -F'\t' -v t="$1" '$1 == "camera" && $3 <= t { s = $3 } END { print s }'; }
-mean_fps() { log_lines | awk -F'\t' -v t="$1" '$1 == "fps" && $3 >= t { s += $2; n++ } END { printf "%d", n ? s / n : 0 }'; }
+path_start() { harness_log_lines | awk -F'\t' -v t="$1" '$1 == "camera" && $3 <= t { s = $3 } END { print s }'; }
+mean_fps() { harness_log_lines | awk -F'\t' -v t="$1" '$1 == "fps" && $3 >= t { s += $2; n++ } END { printf "%d", n ? s / n : 0 }'; }
 # lines_of FIRST: how many text lines the quote whose first line is FIRST has.
 lines_of() {
   if [ "$1" = "$LINE1" ]; then echo 4; return; fi
@@ -73,25 +45,25 @@ lines_of() {
 # judge_hit K: the Kth hit of the run.
 judge_hit() {
   local k=$1 i=0 from to t0 hit first lines prehit= prehit_at=0 due launch fps x y st
-  wait_count "heart launched" "$k" 150000 || { harness_fail "heart $k is launched"; return; }
-  launch=$(log_field "heart launched" 2 "$k")
+  harness_wait_log_count "heart launched" "$k" 150000 || { harness_fail "heart $k is launched"; return; }
+  launch=$(harness_log_field "heart launched" 2 "$k")
   t0=$(path_start "$launch")
   # Screenshots until the hit, three kept in turn (the hit reaches the log a
   # little after it happens): the last one wholly before it.
   rm -f "$(art prehit_)"*
-  while [ "$(log_count hit)" -lt "$k" ] && [ $i -lt 900 ] && shot "prehit_$((i % 3)).ppm"; do
+  while [ "$(harness_log_count hit)" -lt "$k" ] && [ $i -lt 900 ] && harness_shot_timed "prehit_$((i % 3)).ppm"; do
     echo "$SHOT_FROM $SHOT_TO" >"$(art "prehit_$((i % 3)).span")"
     i=$((i + 1))
-    [ $(( $(saver_clock_ms) - t0 )) -gt $((800 * 33)) ] && break  # the path is over
+    [ $(( $(harness_saver_clock_ms) - t0 )) -gt $((800 * 33)) ] && break  # the path is over
   done
-  if ! wait_count hit "$k" 3000; then
+  if ! harness_wait_log_count hit "$k" 3000; then
     fps=$(mean_fps "$launch")
     if [ "$fps" -lt 20 ]; then harness_not_judged "hit $k: the quote's size" "no hit: the saver drew $fps frames a second"
     else harness_fail "heart $k is hit during its action path (at $fps frames a second)"; fi
     return
   fi
-  hit=$(log_field hit 2 "$k")
-  first=$(log_field hit 3 "$k" | sed 's/^ *//; s/ *$//')
+  hit=$(harness_log_field hit 2 "$k")
+  first=$(harness_log_field hit 3 "$k" | sed 's/^ *//; s/ *$//')
   for i in 0 1 2; do
     [ -f "$(art "prehit_$i.span")" ] || continue
     read -r from to <"$(art "prehit_$i.span")"
@@ -106,7 +78,7 @@ judge_hit() {
   if [ $due -gt $((t0 + 740 * 33)) ]; then
     harness_not_judged "hit $k: the quote's size" "the hit came $(( (hit - t0) / 1000 )) s into its path, too late to read it there"; return
   fi
-  wait_frame_after "$due" 20000 && shot "quote_$k.ppm" || { harness_fail "hit $k: a screenshot of the quote"; return; }
+  wait_frame_after "$due" 20000 && harness_shot_timed "quote_$k.ppm" || { harness_fail "hit $k: a screenshot of the quote"; return; }
   if [ "$SHOT_TO" -gt $((t0 + 740 * 33)) ]; then
     harness_not_judged "hit $k: the quote's size" "the screenshot came after its path's cross-fade began"; return
   fi

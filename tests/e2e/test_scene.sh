@@ -17,10 +17,7 @@ LINE1="Meet me where" LINE2="the roses grow" LINE3="at dawn" LINE4="Yours, Ada"
 # Registry booleans: 2 is on, 1 is off. The shipped 12-hour clock, FPS counter on.
 harness_reg_clear
 harness_reg_set ShowFPS=2 ShowTime=2 ExitOnMouseMove=1
-harness_reg_add m_nCustomLine1 REG_SZ "$LINE1"
-harness_reg_add m_nCustomLine2 REG_SZ "$LINE2"
-harness_reg_add m_nCustomLine3 REG_SZ "$LINE3"
-harness_reg_add m_nCustomLine4 REG_SZ "$LINE4"
+harness_reg_user_text "$LINE1" "$LINE2" "$LINE3" "$LINE4"
 
 art() { echo "$HARNESS_ARTIFACTS/$1"; }
 # count_where FILE GEOMETRY EXPR: pixels of the crop for which the fx EXPR holds.
@@ -30,20 +27,6 @@ count_where() {
 # rmse A B: normalised root-mean-square difference of two images of one size.
 rmse() { compare -metric RMSE "$1" "$2" null: 2>&1 | sed 's/.*(\(.*\)).*/\1/'; }
 lt() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a < b) }'; }
-# Log fields: the TAB-separated field N of the Kth line that starts with TAG.
-log_field() {
-  tr -d '\r' <"$HARNESS_LOG" | awk -F'\t' -v t="$1" -v k="${3:-1}" -v n="$2" '$1 == t && ++c == k { print $n; exit }'
-}
-log_count() { tr -d '\r' <"$HARNESS_LOG" | awk -F'\t' -v t="$1" '$1 == t { c++ } END { print c + 0 }'; }
-# wait_count TAG N MS: waits until the log holds N lines starting with TAG.
-wait_count() {
-  local start; start=$(harness_now_ms)
-  until [ "$(log_count "$1")" -ge "$2" ]; do
-    harness_saver_alive || return 2
-    [ $(( $(harness_now_ms) - start )) -ge "$3" ] && return 1
-    sleep 0.1
-  done
-}
 # temp_files PATTERN: files of that name in the prefix's temporary folders.
 temp_files() {
   find "$WINEPREFIX/drive_c" -ipath '*temp*' -iname "$1" -type f 2>/dev/null | tr '\n' ' ' | sed 's/ $//'
@@ -81,7 +64,7 @@ QUOTE_FILES=$(temp_files 'frf*.tmp')
 harness_check "the quotations' temporary file is gone once the scene runs (${QUOTE_FILES:-none left})" \
   [ -z "$QUOTE_FILES" ]
 # Two ticks of the saver's one-second timer: the scene has run a while.
-wait_count fps 2 20000
+harness_wait_log_count fps 2 20000
 harness_screenshot direct_1.png || harness_finish
 HOUR_1=$(date +%I)
 convert "$(art direct_1.png)" -crop 256x128+768+640 +repage "$(art scene_corner.png)"
@@ -129,7 +112,7 @@ harness_check "the clock shows the $AMPM_WANT sign (correlation $NCC_WANT with $
   awk -v a="$NCC_WANT" -v b="$NCC_OTHER" 'BEGIN { exit !(a > 0.5 && a > b + 0.05) }'
 rm -rf "$(art digits)" "$(art sign_)"*.png
 # The seconds run: the last cell changes by the timer's next ticks.
-wait_count fps $(( $(log_count fps) + 2 )) 10000
+harness_wait_log_count fps $(( $(harness_log_count fps) + 2 )) 10000
 harness_screenshot direct_2.png || harness_finish
 mask() { convert "$1" -crop "$2" +repage -alpha off -fx "($DIGIT)?1:0" "$3"; }
 # Both seconds cells: on a slow machine the two pictures may lie a multiple
@@ -148,20 +131,6 @@ harness_check "the FPS counter shows a digit in the top left ($FPS_PIXELS digit 
 harness_check "a second direct frame has no magenta pixel" no_magenta "$(art direct_2.png)"
 
 # --- a cross-fade --------------------------------------------------------------
-# The saver's times are Wine's tick count, which follows the raw monotonic
-# clock; /proc/uptime runs ahead of it by the clock's slew since boot
-# (180 ms after four hours here), enough to misplace a frame.
-saver_clock_ms() { python3 -c 'import time; print(int(time.clock_gettime(time.CLOCK_MONOTONIC_RAW) * 1000))'; }
-# shot_timed FILE: a screenshot of the running saver; sets SHOT_FROM and
-# SHOT_TO to its time span. Raw PPM, because compressing a PNG takes longer
-# than a fade's half. Status 1 when the saver had ended or no picture came.
-shot_timed() {
-  harness_saver_alive || return 1
-  SHOT_FROM=$(saver_clock_ms)
-  import -window root "$(art "$1")" 2>/dev/null || return 1
-  SHOT_TO=$(saver_clock_ms)
-  [ -s "$(art "$1")" ]
-}
 # fade_weights FROM TO: the lowest and highest blend weight the saver logged
 # for the frames that could be on the screen between FROM and TO: the last
 # one presented before FROM and every one presented up to TO.
@@ -183,19 +152,19 @@ fade_weights() {
 # the new path, which must agree with the weight the saver logged for the
 # frame on the screen. The cameras move on meanwhile, so the pictures alone
 # are taken as close to the fade as the screenshots allow.
-T0=$(log_field camera 3 1)
+T0=$(harness_log_field camera 3 1)
 FADE_DUE=$(( ${T0:-0} + 940 * 33 ))
-NOW=$(saver_clock_ms)
+NOW=$(harness_saver_clock_ms)
 [ "$NOW" -lt $((FADE_DUE - 3000)) ] && sleep "$(awk -v ms=$((FADE_DUE - 3000 - NOW)) 'BEGIN { print ms / 1000 }')"
 # Screenshots until the fade is logged, two kept in turn: the later one that
 # ended before the fade began is the old path alone.
 i=0
-while [ "$(log_count cross-fade)" -lt 1 ] && [ $i -lt 200 ] && shot_timed "fade_pre_$((i % 2)).ppm"; do
+while [ "$(harness_log_count cross-fade)" -lt 1 ] && [ $i -lt 200 ] && harness_shot_timed "fade_pre_$((i % 2)).ppm"; do
   echo "$SHOT_FROM $SHOT_TO" >"$(art "fade_pre_$((i % 2)).span")"
   i=$((i + 1))
 done
-if wait_count cross-fade 1 90000; then
-  FADE_FROM=$(log_field cross-fade 2 1)
+if harness_wait_log_count cross-fade 1 90000; then
+  FADE_FROM=$(harness_log_field cross-fade 2 1)
   BEFORE_TO=
   for i in 0 1; do
     [ -f "$(art "fade_pre_$i.span")" ] || continue
@@ -206,14 +175,14 @@ if wait_count cross-fade 1 90000; then
     fi
   done
   BEST= BEST_OFF=999 n=0
-  while [ "$(log_count "cross-fade end")" -lt 1 ] && [ $n -lt 30 ] && shot_timed "fade_$((n + 1)).ppm"; do
+  while [ "$(harness_log_count "cross-fade end")" -lt 1 ] && [ $n -lt 30 ] && harness_shot_timed "fade_$((n + 1)).ppm"; do
     n=$((n + 1))
     echo "$SHOT_FROM $SHOT_TO" >"$(art "fade_$n.span")"
   done
-  wait_count "cross-fade end" 1 30000
-  shot_timed fade_after.ppm || harness_fail "screenshot after the cross-fade (the saver had ended)"
+  harness_wait_log_count "cross-fade end" 1 30000
+  harness_shot_timed fade_after.ppm || harness_fail "screenshot after the cross-fade (the saver had ended)"
   AFTER_FROM=$SHOT_FROM
-  END_AT=$(log_field "cross-fade end" 2 1)
+  END_AT=$(harness_log_field "cross-fade end" 2 1)
   # Only now is the whole fade logged: pick the shot whose frames span one
   # narrow range of weights nearest to 0.5.
   for i in $(seq 1 $n); do
@@ -329,15 +298,15 @@ capture_until_hit() {
   local k=$1 i=0 from to t
   PREHIT= PREHIT_AT= LAUNCH_AT=
   rm -f "$(art prehit_)"*
-  wait_count "heart launched" "$k" 150000 || return 1
-  LAUNCH_AT=$(log_field "heart launched" 2 "$k")
-  while [ "$(log_count hit)" -lt "$k" ] && ! path_ended "$LAUNCH_AT" && [ $i -lt 600 ] &&
-        shot_timed "prehit_$((i % 2)).ppm"; do
+  harness_wait_log_count "heart launched" "$k" 150000 || return 1
+  LAUNCH_AT=$(harness_log_field "heart launched" 2 "$k")
+  while [ "$(harness_log_count hit)" -lt "$k" ] && ! path_ended "$LAUNCH_AT" && [ $i -lt 600 ] &&
+        harness_shot_timed "prehit_$((i % 2)).ppm"; do
     echo "$SHOT_FROM $SHOT_TO" >"$(art "prehit_$((i % 2)).span")"
     i=$((i + 1))
   done
-  wait_count hit "$k" 3000 || return 1
-  t=$(log_field hit 2 "$k")
+  harness_wait_log_count hit "$k" 3000 || return 1
+  t=$(harness_log_field hit 2 "$k")
   for i in 0 1; do
     [ -f "$(art "prehit_$i.span")" ] || continue
     read -r from to <"$(art "prehit_$i.span")"
@@ -363,16 +332,16 @@ no_hit() {
 
 # after_hit K FILE: a screenshot once the text of hit K has faded in (1.25 s).
 after_hit() {
-  local t; t=$(log_field hit 2 "$1")
-  wait_heart_after $((t + 1500)) 10000 && shot_timed "$2"
+  local t; t=$(harness_log_field hit 2 "$1")
+  wait_heart_after $((t + 1500)) 10000 && harness_shot_timed "$2"
 }
 
 FIRST_ACTION=$(tr -d '\r' <"$HARNESS_LOG" | awk -F'\t' '$1 == "camera" && $2 >= 10 { print $2; exit }')
 harness_check "the second path is an action path (camera ${FIRST_ACTION:-none})" [ -n "$FIRST_ACTION" ]
 if harness_wait_log "heart launched" 30000; then
-  T_LAUNCH=$(log_field "heart launched" 2 1)
+  T_LAUNCH=$(harness_log_field "heart launched" 2 1)
   # Faded in for 2.5 s of its 3.3 s: clearly visible, still rising.
-  if wait_heart_after $((T_LAUNCH + 2500)) 20000 && shot_timed heart_rising.ppm; then
+  if wait_heart_after $((T_LAUNCH + 2500)) 20000 && harness_shot_timed heart_rising.ppm; then
     convert "$(art heart_rising.ppm)" "$(art heart_rising.png)"
     read -r HX HY HS <<<"$(heart_at "$SHOT_FROM")"
     if on_screen "$HX" "$HY"; then
@@ -389,8 +358,8 @@ if harness_wait_log "heart launched" 30000; then
   fi
 fi
 if capture_until_hit 1; then
-  T_HIT=$(log_field hit 2 1)
-  harness_check "the first hit is the user's record (\"$(log_field hit 3 1)\")" [ "$(log_field hit 3 1)" = "$LINE1" ]
+  T_HIT=$(harness_log_field hit 2 1)
+  harness_check "the first hit is the user's record (\"$(harness_log_field hit 3 1)\")" [ "$(harness_log_field hit 3 1)" = "$LINE1" ]
   if after_hit 1 hit_user_lines.ppm; then
     convert "$(art hit_user_lines.ppm)" "$(art hit_user_lines.png)"
     convert "$(art "$PREHIT")" "$(art before_hit_1.png)"
@@ -403,7 +372,7 @@ else
   no_hit "the heart is hit during the first action path"
 fi
 ORDER=$(tr -d '\r' <"$HARNESS_LOG" | awk -F'\t' '$1 == "heart launched" || $1 == "shot" || $1 == "hit" { printf "%s,", $1 }' | cut -d, -f1-3)
-[ "$(log_count hit)" -ge 1 ] &&
+[ "$(harness_log_count hit)" -ge 1 ] &&
   harness_check "launch, shot and hit come in that order ($ORDER)" [ "$ORDER" = "heart launched,shot,hit" ]
 
 # The FPS value is the number of frames presented in each second: the frames
@@ -425,7 +394,7 @@ fi
 
 # --- a later hit shows a quotation ----------------------------------------------
 if capture_until_hit 2; then
-  SECOND=$(log_field hit 3 2 | sed 's/^ *//; s/ *$//')
+  SECOND=$(harness_log_field hit 3 2 | sed 's/^ *//; s/ *$//')
   is_quote() { [ -n "$1" ] && [ "$1" != "$LINE1" ] && grep -qF -- "$1" "$CONTENT/quotes.txt"; }
   harness_check "a later hit is a quotation (\"$SECOND\")" is_quote "$SECOND"
   if after_hit 2 hit_quote.ppm; then
@@ -443,11 +412,6 @@ rm -f "$(art prehit_)"* "$(art heart_rising.ppm)" "$(art hit_user_lines.ppm)" "$
 # A key ends the run the user's way, so that the saver cleans up after itself.
 if harness_still_running "the key that ends the run"; then
   harness_key space
-  if harness_wait_exit 10000; then
-    harness_check "a key ends the saver with exit code 0 (got $HARNESS_EXIT_CODE)" [ "$HARNESS_EXIT_CODE" = 0 ]
-  else
-    harness_fail "a key ends the saver"
-    harness_kill_saver
-  fi
+  harness_expect_ended "a key"
 fi
 harness_finish

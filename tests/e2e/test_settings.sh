@@ -144,14 +144,14 @@ IFS='&' read -r Q1 Q2 Q3 Q4 _ <<<"$FIRST_QUOTE"
 trim() { sed 's/^ *//; s/ *$//' <<<"$1"; }
 
 # expect_reg NAME TYPE DATA
-expect_reg() { expect_eq "$ROUND_NOTE: $1 saved as $2 $3" "$(reg_type "$1") $(harness_reg_query "$1")" "$2 $3"; }
+expect_reg() { expect_eq "$ROUND_NOTE: $1 saved as $2 $3" "$(harness_reg_type "$1") $(harness_reg_query "$1")" "$2 $3"; }
 
 for round in 0 1 2 3 4 5; do
   damage "$round"
   ROUND_NOTE="damage round $((round + 1))"
   kinds=$(for v in "${DWORDS[@]}" "${TEXTS[@]}"; do printf '%s:%s ' "$v" "${KIND_OF[$v]}"; done)
   echo "$ROUND_NOTE: $kinds"
-  harness_check "$ROUND_NOTE: every value is stored damaged ($(reg_dump | wc -l) values)" [ "$(reg_dump | wc -l)" -eq 17 ]
+  harness_check "$ROUND_NOTE: every value is stored damaged ($(harness_reg_dump | wc -l) values)" [ "$(harness_reg_dump | wc -l)" -eq 17 ]
 
   # The saver: the defaults, and the scene.
   harness_run_saver "$HARNESS_SAVER_SCR" /s
@@ -191,22 +191,22 @@ for round in 0 1 2 3 4 5; do
   # The dialog: the defaults and the first quotation, then OK stores them.
   start_config || continue
   expect_eq "$ROUND_NOTE: the dialog shows the default toggles" \
-    "$(fld 1044 checked)$(fld 1045 checked)$(fld 1012 checked)$(fld 1022 checked)$(fld 1021 checked)$(fld 1043 checked)" \
+    "$(fld "$IDC_SHOW_FPS" checked)$(fld "$IDC_EXIT_ON_MOUSE" checked)$(fld "$IDC_USE_DESKTOP" checked)$(fld "$IDC_ENABLE_SFX" checked)$(fld "$IDC_ENABLE_MUSIC" checked)$(fld "$IDC_SHOW_TIME" checked)" \
     "$([ "${DEFAULT[ShowFPS]}" = 1 ] && echo 1 || echo 0)$([ "${DEFAULT[ExitOnMouseMove]}" = 1 ] && echo 1 || echo 0)1111"
-  expect_fld 1020 pos "${DEFAULT[MusicVolume]}" "$ROUND_NOTE: the default volume"
+  expect_fld "$IDC_VOLUME_SLIDER" pos "${DEFAULT[MusicVolume]}" "$ROUND_NOTE: the default volume"
   if [ "$(selected_damage)" = 7fffffff ]; then
-    expect_fld 1011 sel -1 "$ROUND_NOTE: an index past the list selects no mode"
+    expect_fld "$IDC_VIDEO_MODE_LIST" sel -1 "$ROUND_NOTE: an index past the list selects no mode"
   else
-    expect_fld 1011 sel "${DEFAULT[SelectedMode]}" "$ROUND_NOTE: the default mode"
+    expect_fld "$IDC_VIDEO_MODE_LIST" sel "${DEFAULT[SelectedMode]}" "$ROUND_NOTE: the default mode"
   fi
-  box=$(fld 1114 text)
+  box=$(fld "$IDC_USER_TEXT" text)
   IFS=$'\x01' read -r b1 b2 b3 <<<"${box//\\r\\n/$'\x01'}"
   expect_eq "$ROUND_NOTE: the text box shows the first quotation" \
     "$(trim "$b1")|$(trim "$b2")|$(trim "$b3")" "$(trim "$Q1")|$(trim "$Q2")|$(trim "$Q3")"
-  expect_eq "$ROUND_NOTE: the author box shows the first quotation's line 4" "$(trim "$(fld 1108 text)")" "$(trim "$Q4")"
-  probe click "$CONFIG_TITLE" 1 >/dev/null
-  expect_ended "$ROUND_NOTE: OK"
-  reg_dump | cut -c1-100 >"$HARNESS_ARTIFACTS/saved-$round.txt"
+  expect_eq "$ROUND_NOTE: the author box shows the first quotation's line 4" "$(trim "$(fld "$IDC_AUTHOR" text)")" "$(trim "$Q4")"
+  probe click "$CONFIG_TITLE" "$IDOK" >/dev/null
+  harness_expect_ended "$ROUND_NOTE: OK"
+  harness_reg_dump | cut -c1-100 >"$HARNESS_ARTIFACTS/saved-$round.txt"
   for b in "${BOOLEANS[@]}"; do expect_reg "$b" REG_DWORD "0x$((${DEFAULT[$b]} + 1))"; done
   expect_reg MusicVolume REG_DWORD "$(printf '0x%x' "${DEFAULT[MusicVolume]}")"
   if [ "$(selected_damage)" = 7fffffff ]; then
@@ -225,7 +225,7 @@ for round in 0 1 2 3 4 5; do
   for q in "$Q1" "$Q2" "$Q3" "$Q4"; do
     i=$((i + 1))
     expect_eq "$ROUND_NOTE: m_nCustomLine$i saved as the first quotation's line" \
-      "$(reg_type m_nCustomLine$i) $(trim "$(harness_reg_query m_nCustomLine$i)")" "REG_SZ $(trim "$q")"
+      "$(harness_reg_type m_nCustomLine$i) $(trim "$(harness_reg_query m_nCustomLine$i)")" "REG_SZ $(trim "$q")"
   done
 done
 

@@ -66,23 +66,6 @@ machine_loaded() {
 # A window manager announces itself on the root window.
 window_manager_runs() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 
-moves_seen() { grep -c '^mouse move' "$HARNESS_LOG" 2>/dev/null; }
-
-# move DX DY: one pointer move the saver receives as a message of its own.
-move() {
-  local n start
-  n=$(moves_seen)
-  harness_mouse_by "$1" "$2"
-  start=$(harness_now_ms)
-  until [ "$(moves_seen)" -gt "$n" ]; do
-    harness_saver_alive || return 1
-    [ $(( $(harness_now_ms) - start )) -ge 3000 ] && return 1
-    sleep 0.02
-  done
-}
-
-saver_hwnd() { harness_field "$(harness_saver_windows 5000 --class Screensaver | head -n1)" hwnd; }
-
 # end_run WAY: gives the input and sets INPUT_MS right before it.
 end_run() {
   local hwnd i
@@ -91,11 +74,11 @@ end_run() {
     button) INPUT_MS=$(harness_now_ms); harness_click 1 ;;
     "mouse jump")
       # The first ten movement messages never end the run; then a jump.
-      for i in $(seq 1 6); do move 5 0 && move -5 0 || return 1; done
+      for i in $(seq 1 6); do harness_mouse_step 5 0 3000 && harness_mouse_step -5 0 3000 || return 1; done
       INPUT_MS=$(harness_now_ms)
       harness_mouse_by 60 40 ;;
     deactivation | "window close")
-      hwnd=$(saver_hwnd)
+      hwnd=$(harness_saver_hwnd)
       [ -n "$hwnd" ] || return 1
       INPUT_MS=$(harness_now_ms)
       if [ "$1" = deactivation ]; then

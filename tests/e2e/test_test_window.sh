@@ -5,6 +5,15 @@ set -u
 source "$(dirname "$0")/harness.sh"
 harness_begin
 
+# created_window CLASS: the saver's own CreateWindowEx of a window of
+# that class, as "ex=... style=... X,Y WxH" (needs WINEDEBUG=trace+win). It
+# shows the window as created, before the device may restyle it.
+created_window() {
+  tr -d '\r' <"$(harness_trace_file)" 2>/dev/null |
+    grep -m1 "trace:win:WIN_CreateWindowEx \"[^\"]*\" L\"$1\"" |
+    sed 's/.*\(ex=[0-9a-f]* style=[0-9a-f]* [-0-9]*,[-0-9]* [0-9]*x[0-9]*\).*/\1/'
+}
+
 harness_reg_clear
 harness_reg_set ShowFPS=1 ShowTime=1 ExitOnMouseMove=1
 
@@ -16,7 +25,7 @@ harness_run_saver "$HARNESS_SAVER_SCR" /t
 HARNESS_ENV=()
 
 if harness_saver_windows 20000 --class Screensaver >/dev/null && harness_wait_log "EE_Core_CreateD3Device" 20000; then
-  CREATED=$(harness_created_window Screensaver)
+  CREATED=$(created_window Screensaver)
   echo "created: $CREATED"
   read -r EX STYLE POS SIZE <<<"$CREATED"
   EX=0x${EX#ex=} STYLE=0x${STYLE#style=}

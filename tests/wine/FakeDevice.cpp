@@ -23,23 +23,6 @@ bool IsBlockFormat(D3DFORMAT format) {
            format == D3DFMT_DXT5;
 }
 
-bool IsDepthFormat(D3DFORMAT format) {
-    switch (format) {
-    case D3DFMT_D16_LOCKABLE:
-    case D3DFMT_D32:
-    case D3DFMT_D15S1:
-    case D3DFMT_D24S8:
-    case D3DFMT_D24X8:
-    case D3DFMT_D24X4S4:
-    case D3DFMT_D16:
-    case D3DFMT_D32F_LOCKABLE:
-    case D3DFMT_D24FS8:
-        return true;
-    default:
-        return false;
-    }
-}
-
 bool HasStencil(D3DFORMAT format) {
     return format == D3DFMT_D15S1 || format == D3DFMT_D24S8 || format == D3DFMT_D24X4S4 || format == D3DFMT_D24FS8;
 }
@@ -76,18 +59,6 @@ D3DMATRIX Identity() {
     D3DMATRIX m{};
     m._11 = m._22 = m._33 = m._44 = 1.0f;
     return m;
-}
-
-// Row-vector convention: a * b applies a first.
-D3DMATRIX Multiply(const D3DMATRIX& a, const D3DMATRIX& b) {
-    D3DMATRIX r{};
-    for (int i = 0; i < 4; ++i)
-        for (int j = 0; j < 4; ++j) {
-            float f = 0.0f;
-            for (int k = 0; k < 4; ++k) f += a.m[i][k] * b.m[k][j];
-            r.m[i][j] = f;
-        }
-    return r;
 }
 
 bool IsSampler(DWORD n) { return n < 16 || (n >= D3DDMAPSAMPLER && n <= D3DVERTEXTEXTURESAMPLER3); }
@@ -311,46 +282,6 @@ void CFakeResource<TInterface>::OnReleased() {
 }
 
 template <class TInterface>
-HRESULT CFakeResource<TInterface>::GetDevice(IDirect3DDevice9** ppDevice) {
-    if (!ppDevice || !Alive("GetDevice")) return D3DERR_INVALIDCALL;
-    *ppDevice = m_pDevice;
-    m_pDevice->AddRef();
-    return D3D_OK;
-}
-
-template <class TInterface>
-HRESULT CFakeResource<TInterface>::SetPrivateData(REFGUID, const void*, DWORD, DWORD) {
-    Alive("SetPrivateData");
-    return D3DERR_INVALIDCALL;
-}
-
-template <class TInterface>
-HRESULT CFakeResource<TInterface>::GetPrivateData(REFGUID, void*, DWORD*) {
-    Alive("GetPrivateData");
-    return D3DERR_NOTFOUND;
-}
-
-template <class TInterface>
-HRESULT CFakeResource<TInterface>::FreePrivateData(REFGUID) {
-    Alive("FreePrivateData");
-    return D3DERR_NOTFOUND;
-}
-
-template <class TInterface>
-DWORD CFakeResource<TInterface>::SetPriority(DWORD dwPriority) {
-    if (!Alive("SetPriority")) return 0;
-    DWORD dwOld = m_dwPriority;
-    m_dwPriority = dwPriority;
-    return dwOld;
-}
-
-template <class TInterface>
-DWORD CFakeResource<TInterface>::GetPriority() {
-    Alive("GetPriority");
-    return m_dwPriority;
-}
-
-template <class TInterface>
 CFakeBuffer<TInterface>::CFakeBuffer(CFakeDevice* pDevice, CFakeState* pState, const char* pszName,
                                      D3DRESOURCETYPE type, UINT nLength, DWORD dwUsage, D3DPOOL pool)
     : CFakeResource<TInterface>(pDevice, pState, pszName, type, dwUsage, pool, true),
@@ -495,12 +426,6 @@ void CFakeSurface::OnReleased() {
 
 void CFakeSurface::FreeBits() { std::vector<unsigned char>().swap(m_vData); }
 
-HRESULT CFakeSurface::GetContainer(REFIID riid, void** ppContainer) {
-    if (!ppContainer || !Alive("GetContainer")) return D3DERR_INVALIDCALL;
-    if (m_pContainer) return m_pContainer->QueryInterface(riid, ppContainer);
-    return m_pDevice->QueryInterface(riid, ppContainer);
-}
-
 HRESULT CFakeSurface::GetDesc(D3DSURFACE_DESC* pDesc) {
     if (!pDesc || !Alive("GetDesc")) return D3DERR_INVALIDCALL;
     *pDesc = D3DSURFACE_DESC{};
@@ -562,17 +487,6 @@ HRESULT CFakeSurface::UnlockRect() {
     return m_pState->Leave(D3D_OK);
 }
 
-HRESULT CFakeSurface::GetDC(HDC* phdc) {
-    if (phdc) *phdc = nullptr;
-    Alive("GetDC");
-    return D3DERR_INVALIDCALL;
-}
-
-HRESULT CFakeSurface::ReleaseDC(HDC) {
-    Alive("ReleaseDC");
-    return D3DERR_INVALIDCALL;
-}
-
 UINT CFakeTexture::FullChainLength(UINT nWidth, UINT nHeight) {
     UINT n = 1, nSize = std::max(nWidth, nHeight);
     while (nSize > 1) {
@@ -605,35 +519,10 @@ bool CFakeTexture::HasInterface(REFIID riid) const {
     return CFakeResource::HasInterface(riid) || riid == __uuidof(IDirect3DBaseTexture9);
 }
 
-DWORD CFakeTexture::SetLOD(DWORD dwLod) {
-    if (!Alive("SetLOD")) return 0;
-    DWORD dwOld = m_dwLod;
-    if (m_pool == D3DPOOL_MANAGED) m_dwLod = std::min<DWORD>(dwLod, DWORD(m_vLevels.size()) - 1);
-    return dwOld;
-}
-
-DWORD CFakeTexture::GetLOD() {
-    Alive("GetLOD");
-    return m_dwLod;
-}
-
 DWORD CFakeTexture::GetLevelCount() {
     Alive("GetLevelCount");
     return DWORD(m_vLevels.size());
 }
-
-HRESULT CFakeTexture::SetAutoGenFilterType(D3DTEXTUREFILTERTYPE type) {
-    if (!Alive("SetAutoGenFilterType")) return D3DERR_INVALIDCALL;
-    m_filter = type;
-    return D3D_OK;
-}
-
-D3DTEXTUREFILTERTYPE CFakeTexture::GetAutoGenFilterType() {
-    Alive("GetAutoGenFilterType");
-    return m_filter;
-}
-
-void CFakeTexture::GenerateMipSubLevels() { EnterCall("GenerateMipSubLevels", {}); }
 
 HRESULT CFakeTexture::GetLevelDesc(UINT nLevel, D3DSURFACE_DESC* pDesc) {
     if (!Alive("GetLevelDesc")) return D3DERR_INVALIDCALL;
@@ -680,11 +569,6 @@ HRESULT CFakeTexture::UnlockRect(UINT nLevel) {
     return m_pState->Leave(D3D_OK);
 }
 
-HRESULT CFakeTexture::AddDirtyRect(const RECT* pRect) {
-    HRESULT hr = EnterCall("AddDirtyRect", {P(pRect)});
-    return FAILED(hr) ? hr : m_pState->Leave(D3D_OK);
-}
-
 template class CFakeResource<IDirect3DVertexBuffer9>;
 template class CFakeResource<IDirect3DIndexBuffer9>;
 template class CFakeResource<IDirect3DSurface9>;
@@ -713,7 +597,6 @@ CFakeDevice::CFakeDevice(const CFakeDeviceSetup& setup) : m_pState(std::make_uni
     m_caps.MaxStreamStride = 255;
     m_caps.MaxPointSize = 64.0f;
     m_caps.NumSimultaneousRTs = 1;
-    m_displayMode = D3DDISPLAYMODE{setup.nWidth, setup.nHeight, 60, setup.backBufferFormat};
     m_pBackBuffer = m_pState->Own(new CFakeSurface(this, m_pState.get(), setup.nWidth, setup.nHeight,
                                                    setup.backBufferFormat, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT,
                                                    nullptr, false, CFakeSurface::Kind::Implicit));
@@ -726,7 +609,6 @@ CFakeDevice::CFakeDevice(const CFakeDeviceSetup& setup) : m_pState(std::make_uni
     m_apRenderTargets[0] = m_pBackBuffer;
     m_pCurrentDepthStencil = m_pDepthStencil;
     m_viewport = D3DVIEWPORT9{0, 0, setup.nWidth, setup.nHeight, 0.0f, 1.0f};
-    m_rcScissor = RECT{0, 0, LONG(setup.nWidth), LONG(setup.nHeight)};
     if (m_setup.pDirect3D) m_setup.pDirect3D->AddRef();
 }
 
@@ -815,11 +697,6 @@ IDirect3DSurface9* CFakeDevice::BoundRenderTarget(DWORD nIndex) const {
     return nIndex < 4 ? m_apRenderTargets[nIndex] : nullptr;
 }
 
-void CFakeDevice::RecordDrawData(const void* pData, UINT nBytes) {
-    const unsigned char* p = static_cast<const unsigned char*>(pData);
-    m_pState->Last().vData.insert(m_pState->Last().vData.end(), p, p + nBytes);
-}
-
 HRESULT CFakeDevice::Enter(const char* pszMethod, std::initializer_list<uint64_t> args,
                            std::initializer_list<float> floats) {
     HRESULT hr = m_pState->Enter(pszMethod, args, floats);
@@ -853,14 +730,7 @@ bool CFakeDevice::DepthSmallerThanTarget() const {
 
 // --- IUnknown -----------------------------------------------------------------------
 
-HRESULT CFakeDevice::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (riid != __uuidof(IUnknown) && riid != __uuidof(IDirect3DDevice9)) return E_NOINTERFACE;
-    *ppv = this;
-    AddRef();
-    return S_OK;
-}
+HRESULT CFakeDevice::QueryInterface(REFIID riid, void** ppv) { return FakeQueryInterface<IDirect3DDevice9>(this, riid, ppv); }
 
 ULONG CFakeDevice::AddRef() {
     Enter("AddRef", {});
@@ -882,83 +752,6 @@ ULONG CFakeDevice::Release() {
 HRESULT CFakeDevice::TestCooperativeLevel() {
     Enter("TestCooperativeLevel", {});
     return Leave(m_hrCooperativeLevel);
-}
-
-UINT CFakeDevice::GetAvailableTextureMem() {
-    Enter("GetAvailableTextureMem", {});
-    return 256u << 20;
-}
-
-HRESULT CFakeDevice::EvictManagedResources() {
-    HRESULT hr = Enter("EvictManagedResources", {});
-    return FAILED(hr) ? hr : Leave(D3D_OK);
-}
-
-HRESULT CFakeDevice::GetDirect3D(IDirect3D9** ppD3D9) {
-    if (!m_setup.pDirect3D) return Unsupported("GetDirect3D", ppD3D9);
-    if (ppD3D9) *ppD3D9 = nullptr;
-    HRESULT hr = Enter("GetDirect3D", {});
-    if (FAILED(hr)) return hr;
-    if (!ppD3D9) return Refuse("no pointer for the object");
-    *ppD3D9 = m_setup.pDirect3D;
-    m_setup.pDirect3D->AddRef();
-    return Leave(D3D_OK);
-}
-
-HRESULT CFakeDevice::GetDeviceCaps(D3DCAPS9* pCaps) {
-    HRESULT hr = Enter("GetDeviceCaps", {});
-    if (FAILED(hr)) return hr;
-    if (!pCaps) return Refuse("no D3DCAPS9 to fill");
-    *pCaps = m_caps;
-    return Leave(D3D_OK);
-}
-
-HRESULT CFakeDevice::GetDisplayMode(UINT iSwapChain, D3DDISPLAYMODE* pMode) {
-    HRESULT hr = Enter("GetDisplayMode", {iSwapChain});
-    if (FAILED(hr)) return hr;
-    if (!pMode || iSwapChain != 0) return Refuse("swap chain " + Num(iSwapChain) + " or no D3DDISPLAYMODE");
-    *pMode = m_displayMode;
-    return Leave(D3D_OK);
-}
-
-HRESULT CFakeDevice::GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS* pParameters) {
-    HRESULT hr = Enter("GetCreationParameters", {});
-    if (FAILED(hr)) return hr;
-    if (!pParameters) return Refuse("no structure to fill");
-    *pParameters = m_setup.creation;
-    return Leave(D3D_OK);
-}
-
-HRESULT CFakeDevice::SetCursorProperties(UINT XHotSpot, UINT YHotSpot, IDirect3DSurface9* pCursorBitmap) {
-    HRESULT hr = Enter("SetCursorProperties", {XHotSpot, YHotSpot, P(pCursorBitmap)});
-    if (FAILED(hr)) return hr;
-    if (!pCursorBitmap) return Refuse("no cursor surface");
-    const std::string sWhy = SurfaceProblem(pCursorBitmap, 0, "cursor surface");
-    return sWhy.empty() ? Leave(D3D_OK) : Refuse(sWhy);
-}
-
-void CFakeDevice::SetCursorPosition(int X, int Y, DWORD Flags) {
-    Enter("SetCursorPosition", {uint64_t(int64_t(X)), uint64_t(int64_t(Y)), Flags});
-}
-
-WINBOOL CFakeDevice::ShowCursor(WINBOOL bShow) {
-    Enter("ShowCursor", {uint64_t(bShow)});
-    WINBOOL bOld = m_bCursorShown;
-    m_bCursorShown = bShow;
-    return bOld;
-}
-
-HRESULT CFakeDevice::CreateAdditionalSwapChain(D3DPRESENT_PARAMETERS*, IDirect3DSwapChain9** pSwapChain) {
-    return Unsupported("CreateAdditionalSwapChain", pSwapChain);
-}
-
-HRESULT CFakeDevice::GetSwapChain(UINT, IDirect3DSwapChain9** pSwapChain) {
-    return Unsupported("GetSwapChain", pSwapChain);
-}
-
-UINT CFakeDevice::GetNumberOfSwapChains() {
-    Enter("GetNumberOfSwapChains", {});
-    return 1;
 }
 
 // Direct3D 9 refuses a reset while the code still holds default-pool
@@ -1007,41 +800,6 @@ HRESULT CFakeDevice::Present(const RECT* src_rect, const RECT* dst_rect, HWND ds
     return Leave(m_hrCooperativeLevel == D3D_OK ? D3D_OK : D3DERR_DEVICELOST);
 }
 
-HRESULT CFakeDevice::GetBackBuffer(UINT iSwapChain, UINT iBackBuffer, D3DBACKBUFFER_TYPE Type,
-                                   IDirect3DSurface9** ppBackBuffer) {
-    if (ppBackBuffer) *ppBackBuffer = nullptr;
-    HRESULT hr = Enter("GetBackBuffer", {iSwapChain, iBackBuffer, uint64_t(Type)});
-    if (FAILED(hr)) return hr;
-    if (!ppBackBuffer || iSwapChain != 0 || iBackBuffer != 0)
-        return Refuse("swap chain " + Num(iSwapChain) + ", back buffer " + Num(iBackBuffer) + " or no pointer");
-    *ppBackBuffer = m_pBackBuffer;
-    m_pBackBuffer->AddRef();
-    return Leave(D3D_OK);
-}
-
-HRESULT CFakeDevice::GetRasterStatus(UINT iSwapChain, D3DRASTER_STATUS* pRasterStatus) {
-    HRESULT hr = Enter("GetRasterStatus", {iSwapChain});
-    if (FAILED(hr)) return hr;
-    if (!pRasterStatus) return Refuse("no structure to fill");
-    *pRasterStatus = D3DRASTER_STATUS{};
-    return Leave(D3D_OK);
-}
-
-HRESULT CFakeDevice::SetDialogBoxMode(WINBOOL bEnableDialogs) {
-    HRESULT hr = Enter("SetDialogBoxMode", {uint64_t(bEnableDialogs)});
-    return FAILED(hr) ? hr : Leave(D3D_OK);
-}
-
-void CFakeDevice::SetGammaRamp(UINT swapchain_idx, DWORD flags, const D3DGAMMARAMP* ramp) {
-    Enter("SetGammaRamp", {swapchain_idx, flags});
-    if (ramp) m_gammaRamp = *ramp;
-}
-
-void CFakeDevice::GetGammaRamp(UINT iSwapChain, D3DGAMMARAMP* pRamp) {
-    Enter("GetGammaRamp", {iSwapChain});
-    if (pRamp) *pRamp = m_gammaRamp;
-}
-
 // --- resource creation -------------------------------------------------------------
 
 HRESULT CFakeDevice::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format,
@@ -1069,16 +827,6 @@ HRESULT CFakeDevice::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD U
     *ppTexture = pTexture;
     m_pState->Last().pObject = pTexture;
     return Leave(D3D_OK);
-}
-
-HRESULT CFakeDevice::CreateVolumeTexture(UINT, UINT, UINT, UINT, DWORD, D3DFORMAT, D3DPOOL,
-                                         IDirect3DVolumeTexture9** ppVolumeTexture, HANDLE*) {
-    return Unsupported("CreateVolumeTexture", ppVolumeTexture, D3DERR_NOTAVAILABLE);
-}
-
-HRESULT CFakeDevice::CreateCubeTexture(UINT, UINT, DWORD, D3DFORMAT, D3DPOOL, IDirect3DCubeTexture9** ppCubeTexture,
-                                       HANDLE*) {
-    return Unsupported("CreateCubeTexture", ppCubeTexture, D3DERR_NOTAVAILABLE);
 }
 
 // A buffer of a vertex format must hold at least one vertex; its length need
@@ -1116,125 +864,6 @@ HRESULT CFakeDevice::CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Forma
     return Leave(D3D_OK);
 }
 
-HRESULT CFakeDevice::CreateRenderTarget(UINT Width, UINT Height, D3DFORMAT Format, D3DMULTISAMPLE_TYPE MultiSample,
-                                        DWORD MultisampleQuality, WINBOOL Lockable, IDirect3DSurface9** ppSurface,
-                                        HANDLE* pSharedHandle) {
-    if (ppSurface) *ppSurface = nullptr;
-    HRESULT hr = Enter("CreateRenderTarget", {Width, Height, uint64_t(Format), uint64_t(MultiSample),
-                                              MultisampleQuality, uint64_t(Lockable)});
-    if (FAILED(hr)) return hr;
-    if (!ppSurface || pSharedHandle || !Width || !Height) return Refuse("no pointer, a shared handle or a size of 0");
-    auto* pSurface = m_pState->Own(new CFakeSurface(this, m_pState.get(), Width, Height, Format,
-                                                    D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT, nullptr, Lockable != FALSE));
-    *ppSurface = pSurface;
-    m_pState->Last().pObject = pSurface;
-    return Leave(D3D_OK);
-}
-
-HRESULT CFakeDevice::CreateDepthStencilSurface(UINT Width, UINT Height, D3DFORMAT Format,
-                                               D3DMULTISAMPLE_TYPE MultiSample, DWORD MultisampleQuality,
-                                               WINBOOL Discard, IDirect3DSurface9** ppSurface, HANDLE* pSharedHandle) {
-    if (ppSurface) *ppSurface = nullptr;
-    HRESULT hr = Enter("CreateDepthStencilSurface", {Width, Height, uint64_t(Format), uint64_t(MultiSample),
-                                                     MultisampleQuality, uint64_t(Discard)});
-    if (FAILED(hr)) return hr;
-    if (!ppSurface || pSharedHandle || !Width || !Height) return Refuse("no pointer, a shared handle or a size of 0");
-    if (!IsDepthFormat(Format)) return Refuse("format " + Num(Format) + " is no depth format");
-    auto* pSurface =
-        m_pState->Own(new CFakeSurface(this, m_pState.get(), Width, Height, Format, D3DUSAGE_DEPTHSTENCIL,
-                                       D3DPOOL_DEFAULT, nullptr, Format == D3DFMT_D16_LOCKABLE));
-    *ppSurface = pSurface;
-    m_pState->Last().pObject = pSurface;
-    return Leave(D3D_OK);
-}
-
-HRESULT CFakeDevice::CreateOffscreenPlainSurface(UINT Width, UINT Height, D3DFORMAT Format, D3DPOOL Pool,
-                                                 IDirect3DSurface9** ppSurface, HANDLE* pSharedHandle) {
-    if (ppSurface) *ppSurface = nullptr;
-    HRESULT hr = Enter("CreateOffscreenPlainSurface", {Width, Height, uint64_t(Format), uint64_t(Pool)});
-    if (FAILED(hr)) return hr;
-    if (!ppSurface || pSharedHandle || !Width || !Height) return Refuse("no pointer, a shared handle or a size of 0");
-    if (Pool == D3DPOOL_MANAGED) return Refuse("off-screen plain surfaces cannot be managed");
-    auto* pSurface =
-        m_pState->Own(new CFakeSurface(this, m_pState.get(), Width, Height, Format, 0, Pool, nullptr, true));
-    *ppSurface = pSurface;
-    m_pState->Last().pObject = pSurface;
-    return Leave(D3D_OK);
-}
-
-HRESULT CFakeDevice::UpdateSurface(IDirect3DSurface9* src_surface, const RECT* src_rect,
-                                   IDirect3DSurface9* dst_surface, const POINT* dst_point) {
-    HRESULT hr = Enter("UpdateSurface", {P(src_surface), P(src_rect), P(dst_surface), P(dst_point)});
-    if (FAILED(hr)) return hr;
-    if (!src_surface || !dst_surface) return Refuse("a surface is missing");
-    std::string sWhy = SurfaceProblem(src_surface, 0, "source");
-    if (sWhy.empty()) sWhy = SurfaceProblem(dst_surface, 0, "destination");
-    return sWhy.empty() ? Leave(D3D_OK) : Refuse(sWhy);
-}
-
-HRESULT CFakeDevice::UpdateTexture(IDirect3DBaseTexture9* pSourceTexture, IDirect3DBaseTexture9* pDestinationTexture) {
-    HRESULT hr = Enter("UpdateTexture", {P(pSourceTexture), P(pDestinationTexture)});
-    if (FAILED(hr)) return hr;
-    if (!pSourceTexture || !pDestinationTexture) return Refuse("a texture is missing");
-    if (static_cast<CFakeTexture*>(pSourceTexture)->IsReleased() ||
-        static_cast<CFakeTexture*>(pDestinationTexture)->IsReleased())
-        return Refuse("a released texture");
-    return Leave(D3D_OK);
-}
-
-HRESULT CFakeDevice::GetRenderTargetData(IDirect3DSurface9* pRenderTarget, IDirect3DSurface9* pDestSurface) {
-    HRESULT hr = Enter("GetRenderTargetData", {P(pRenderTarget), P(pDestSurface)});
-    if (FAILED(hr)) return hr;
-    if (!pRenderTarget || !pDestSurface) return Refuse("a surface is missing");
-    std::string sWhy = SurfaceProblem(pRenderTarget, D3DUSAGE_RENDERTARGET, "render target");
-    if (sWhy.empty()) sWhy = SurfaceProblem(pDestSurface, 0, "destination");
-    return sWhy.empty() ? Leave(D3D_OK) : Refuse(sWhy);
-}
-
-HRESULT CFakeDevice::GetFrontBufferData(UINT iSwapChain, IDirect3DSurface9* pDestSurface) {
-    HRESULT hr = Enter("GetFrontBufferData", {iSwapChain, P(pDestSurface)});
-    if (FAILED(hr)) return hr;
-    if (!pDestSurface) return Refuse("no destination");
-    const std::string sWhy = SurfaceProblem(pDestSurface, 0, "destination");
-    return sWhy.empty() ? Leave(D3D_OK) : Refuse(sWhy);
-}
-
-HRESULT CFakeDevice::StretchRect(IDirect3DSurface9* src_surface, const RECT* src_rect, IDirect3DSurface9* dst_surface,
-                                 const RECT* dst_rect, D3DTEXTUREFILTERTYPE filter) {
-    HRESULT hr = Enter("StretchRect", {P(src_surface), P(src_rect), P(dst_surface), P(dst_rect), uint64_t(filter)});
-    if (FAILED(hr)) return hr;
-    if (!src_surface || !dst_surface) return Refuse("a surface is missing");
-    std::string sWhy = SurfaceProblem(src_surface, 0, "source");
-    if (sWhy.empty()) sWhy = SurfaceProblem(dst_surface, 0, "destination");
-    return sWhy.empty() ? Leave(D3D_OK) : Refuse(sWhy);
-}
-
-// Fills 32-bit surfaces for real, so that a test can read the colour back.
-// Direct3D 9 fills default-pool render targets and off-screen plain surfaces only.
-HRESULT CFakeDevice::ColorFill(IDirect3DSurface9* surface, const RECT* rect, D3DCOLOR color) {
-    HRESULT hr = Enter("ColorFill", {P(surface), P(rect), color});
-    if (FAILED(hr)) return hr;
-    auto* pSurface = static_cast<CFakeSurface*>(surface);
-    if (!pSurface) return Refuse("no surface");
-    const std::string sWhy = SurfaceProblem(surface, 0, "surface");
-    if (!sWhy.empty()) return Refuse(sWhy);
-    if (pSurface->Pool() != D3DPOOL_DEFAULT || (pSurface->Usage() & D3DUSAGE_DEPTHSTENCIL))
-        return Refuse("only default-pool render targets and plain surfaces can be filled");
-    D3DLOCKED_RECT locked;
-    std::string sLock;
-    if (FAILED(pSurface->LockBits(&locked, rect, &sLock))) return Refuse(sLock);
-    if (FakeFormatPitch(pSurface->Format(), 1) == 4) {
-        LONG nWidth = rect ? rect->right - rect->left : LONG(pSurface->Width());
-        LONG nHeight = rect ? rect->bottom - rect->top : LONG(pSurface->Height());
-        for (LONG y = 0; y < nHeight; ++y) {
-            auto* pRow = reinterpret_cast<DWORD*>(static_cast<unsigned char*>(locked.pBits) + y * locked.Pitch);
-            std::fill(pRow, pRow + nWidth, DWORD(color));
-        }
-    }
-    pSurface->UnlockBits();
-    return Leave(D3D_OK);
-}
-
 HRESULT CFakeDevice::SetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9* pRenderTarget) {
     HRESULT hr = Enter("SetRenderTarget", {RenderTargetIndex, P(pRenderTarget)});
     if (FAILED(hr)) return hr;
@@ -1248,7 +877,6 @@ HRESULT CFakeDevice::SetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9*
     if (RenderTargetIndex == 0) {
         // As on hardware: the viewport becomes the whole new target.
         m_viewport = D3DVIEWPORT9{0, 0, pTarget->Width(), pTarget->Height(), 0.0f, 1.0f};
-        m_rcScissor = RECT{0, 0, LONG(pTarget->Width()), LONG(pTarget->Height())};
     }
     return Leave(D3D_OK);
 }
@@ -1263,26 +891,6 @@ HRESULT CFakeDevice::GetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9*
     if (!m_apRenderTargets[RenderTargetIndex]) return Refuse("no render target set there", D3DERR_NOTFOUND);
     *ppRenderTarget = m_apRenderTargets[RenderTargetIndex];
     (*ppRenderTarget)->AddRef();
-    return Leave(D3D_OK);
-}
-
-HRESULT CFakeDevice::SetDepthStencilSurface(IDirect3DSurface9* pNewZStencil) {
-    HRESULT hr = Enter("SetDepthStencilSurface", {P(pNewZStencil)});
-    if (FAILED(hr)) return hr;
-    const std::string sWhy = SurfaceProblem(pNewZStencil, D3DUSAGE_DEPTHSTENCIL, "depth buffer");
-    if (!sWhy.empty()) return Refuse(sWhy);
-    m_pCurrentDepthStencil = pNewZStencil;
-    return Leave(D3D_OK);
-}
-
-HRESULT CFakeDevice::GetDepthStencilSurface(IDirect3DSurface9** ppZStencilSurface) {
-    if (ppZStencilSurface) *ppZStencilSurface = nullptr;
-    HRESULT hr = Enter("GetDepthStencilSurface", {});
-    if (FAILED(hr)) return hr;
-    if (!ppZStencilSurface) return Refuse("no pointer for the surface");
-    if (!m_pCurrentDepthStencil) return Refuse("no depth buffer set", D3DERR_NOTFOUND);
-    *ppZStencilSurface = m_pCurrentDepthStencil;
-    m_pCurrentDepthStencil->AddRef();
     return Leave(D3D_OK);
 }
 
@@ -1335,34 +943,6 @@ HRESULT CFakeDevice::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* 
     return Leave(D3D_OK);
 }
 
-HRESULT CFakeDevice::GetTransform(D3DTRANSFORMSTATETYPE State, D3DMATRIX* pMatrix) {
-    HRESULT hr = Enter("GetTransform", {uint64_t(State)});
-    if (FAILED(hr)) return hr;
-    if (!pMatrix) return Refuse("no matrix to fill");
-    *pMatrix = Transform(State);
-    return Leave(D3D_OK);
-}
-
-// The device's matrix becomes matrix * current, as Direct3D defines it.
-HRESULT CFakeDevice::MultiplyTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) {
-    HRESULT hr = Enter("MultiplyTransform", {uint64_t(state)});
-    if (FAILED(hr)) return hr;
-    if (!matrix) return Refuse("no matrix");
-    m_pState->Last().matrix = *matrix;
-    m_mapTransforms[state] = Multiply(*matrix, Transform(state));
-    return Leave(D3D_OK);
-}
-
-HRESULT CFakeDevice::SetViewport(const D3DVIEWPORT9* viewport) {
-    HRESULT hr = viewport ? Enter("SetViewport", {viewport->X, viewport->Y, viewport->Width, viewport->Height},
-                                  {viewport->MinZ, viewport->MaxZ})
-                          : Enter("SetViewport", {});
-    if (FAILED(hr)) return hr;
-    if (!viewport) return Refuse("no viewport");
-    m_viewport = *viewport;
-    return Leave(D3D_OK);
-}
-
 HRESULT CFakeDevice::GetViewport(D3DVIEWPORT9* pViewport) {
     HRESULT hr = Enter("GetViewport", {});
     if (FAILED(hr)) return hr;
@@ -1380,81 +960,6 @@ HRESULT CFakeDevice::SetMaterial(const D3DMATERIAL9* material) {
     return Leave(D3D_OK);
 }
 
-HRESULT CFakeDevice::GetMaterial(D3DMATERIAL9* pMaterial) {
-    HRESULT hr = Enter("GetMaterial", {});
-    if (FAILED(hr)) return hr;
-    if (!pMaterial) return Refuse("no material to fill");
-    *pMaterial = m_material;
-    return Leave(D3D_OK);
-}
-
-HRESULT CFakeDevice::SetLight(DWORD index, const D3DLIGHT9* light) {
-    HRESULT hr = Enter("SetLight", {index});
-    if (FAILED(hr)) return hr;
-    if (!light) return Refuse("no light");
-    m_mapLights[index] = *light;
-    return Leave(D3D_OK);
-}
-
-HRESULT CFakeDevice::GetLight(DWORD Index, D3DLIGHT9* pLight) {
-    HRESULT hr = Enter("GetLight", {Index});
-    if (FAILED(hr)) return hr;
-    auto it = m_mapLights.find(Index);
-    if (!pLight || it == m_mapLights.end()) return Refuse("light " + Num(Index) + " was never set");
-    *pLight = it->second;
-    return Leave(D3D_OK);
-}
-
-HRESULT CFakeDevice::LightEnable(DWORD Index, WINBOOL Enable) {
-    HRESULT hr = Enter("LightEnable", {Index, uint64_t(Enable)});
-    if (FAILED(hr)) return hr;
-    m_mapLightEnabled[Index] = Enable;
-    if (!m_mapLights.count(Index)) m_mapLights[Index] = D3DLIGHT9{};  // a default light, as on hardware
-    return Leave(D3D_OK);
-}
-
-HRESULT CFakeDevice::GetLightEnable(DWORD Index, WINBOOL* pEnable) {
-    HRESULT hr = Enter("GetLightEnable", {Index});
-    if (FAILED(hr)) return hr;
-    auto it = m_mapLightEnabled.find(Index);
-    if (!pEnable || it == m_mapLightEnabled.end()) return Refuse("light " + Num(Index) + " was never set");
-    *pEnable = it->second;
-    return Leave(D3D_OK);
-}
-
-HRESULT CFakeDevice::SetClipPlane(DWORD index, const float* plane) {
-    HRESULT hr = Enter("SetClipPlane", {index});
-    if (FAILED(hr)) return hr;
-    if (!plane || index >= m_caps.MaxUserClipPlanes) return Refuse("plane " + Num(index) + " or no plane");
-    m_mapClipPlanes[index].assign(plane, plane + 4);
-    return Leave(D3D_OK);
-}
-
-HRESULT CFakeDevice::GetClipPlane(DWORD Index, float* pPlane) {
-    HRESULT hr = Enter("GetClipPlane", {Index});
-    if (FAILED(hr)) return hr;
-    if (!pPlane || Index >= m_caps.MaxUserClipPlanes) return Refuse("plane " + Num(Index) + " or no plane");
-    auto it = m_mapClipPlanes.find(Index);
-    for (int i = 0; i < 4; ++i) pPlane[i] = it != m_mapClipPlanes.end() ? it->second[i] : 0.0f;
-    return Leave(D3D_OK);
-}
-
-HRESULT CFakeDevice::SetClipStatus(const D3DCLIPSTATUS9* clip_status) {
-    HRESULT hr = Enter("SetClipStatus", {});
-    if (FAILED(hr)) return hr;
-    if (!clip_status) return Refuse("no clip status");
-    m_clipStatus = *clip_status;
-    return Leave(D3D_OK);
-}
-
-HRESULT CFakeDevice::GetClipStatus(D3DCLIPSTATUS9* pClipStatus) {
-    HRESULT hr = Enter("GetClipStatus", {});
-    if (FAILED(hr)) return hr;
-    if (!pClipStatus) return Refuse("no clip status to fill");
-    *pClipStatus = m_clipStatus;
-    return Leave(D3D_OK);
-}
-
 // --- states ----------------------------------------------------------------------------
 
 HRESULT CFakeDevice::SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) {
@@ -1462,32 +967,6 @@ HRESULT CFakeDevice::SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) {
     if (FAILED(hr)) return hr;
     if (State < D3DRS_ZENABLE || State > D3DRS_BLENDOPALPHA) return Refuse("render state " + Num(State));
     m_mapRenderStates[State] = Value;
-    return Leave(D3D_OK);
-}
-
-HRESULT CFakeDevice::GetRenderState(D3DRENDERSTATETYPE State, DWORD* pValue) {
-    HRESULT hr = Enter("GetRenderState", {uint64_t(State)});
-    if (FAILED(hr)) return hr;
-    if (!pValue) return Refuse("no value to fill");
-    *pValue = RenderState(State);
-    return Leave(D3D_OK);
-}
-
-HRESULT CFakeDevice::CreateStateBlock(D3DSTATEBLOCKTYPE, IDirect3DStateBlock9** ppSB) {
-    return Unsupported("CreateStateBlock", ppSB);
-}
-
-HRESULT CFakeDevice::BeginStateBlock() { return Unsupported("BeginStateBlock"); }
-
-HRESULT CFakeDevice::EndStateBlock(IDirect3DStateBlock9** ppSB) { return Unsupported("EndStateBlock", ppSB); }
-
-HRESULT CFakeDevice::GetTexture(DWORD Stage, IDirect3DBaseTexture9** ppTexture) {
-    if (ppTexture) *ppTexture = nullptr;
-    HRESULT hr = Enter("GetTexture", {Stage});
-    if (FAILED(hr)) return hr;
-    if (!ppTexture || !IsSampler(Stage)) return Refuse("stage " + Num(Stage) + " or no pointer");
-    *ppTexture = BoundTexture(Stage);
-    if (*ppTexture) (*ppTexture)->AddRef();
     return Leave(D3D_OK);
 }
 
@@ -1505,28 +984,12 @@ HRESULT CFakeDevice::SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture) {
     return Leave(D3D_OK);
 }
 
-HRESULT CFakeDevice::GetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD* pValue) {
-    HRESULT hr = Enter("GetTextureStageState", {Stage, uint64_t(Type)});
-    if (FAILED(hr)) return hr;
-    if (!pValue || Stage >= m_caps.MaxTextureBlendStages) return Refuse("stage " + Num(Stage) + " or no value");
-    *pValue = TextureStageState(Stage, Type);
-    return Leave(D3D_OK);
-}
-
 HRESULT CFakeDevice::SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD Value) {
     HRESULT hr = Enter("SetTextureStageState", {Stage, uint64_t(Type), Value});
     if (FAILED(hr)) return hr;
     if (Stage >= m_caps.MaxTextureBlendStages) return Refuse("stage " + Num(Stage));
     if (Type < D3DTSS_COLOROP || Type > D3DTSS_CONSTANT) return Refuse("stage state " + Num(Type));
     m_mapStageStates[{Stage, DWORD(Type)}] = Value;
-    return Leave(D3D_OK);
-}
-
-HRESULT CFakeDevice::GetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD* pValue) {
-    HRESULT hr = Enter("GetSamplerState", {Sampler, uint64_t(Type)});
-    if (FAILED(hr)) return hr;
-    if (!pValue || !IsSampler(Sampler)) return Refuse("sampler " + Num(Sampler) + " or no value");
-    *pValue = SamplerState(Sampler, Type);
     return Leave(D3D_OK);
 }
 
@@ -1537,59 +1000,6 @@ HRESULT CFakeDevice::SetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DW
     if (Type < D3DSAMP_ADDRESSU || Type > D3DSAMP_DMAPOFFSET) return Refuse("sampler state " + Num(Type));
     m_mapSamplerStates[{Sampler, DWORD(Type)}] = Value;
     return Leave(D3D_OK);
-}
-
-HRESULT CFakeDevice::ValidateDevice(DWORD* pNumPasses) {
-    HRESULT hr = Enter("ValidateDevice", {});
-    if (FAILED(hr)) return hr;
-    if (!pNumPasses) return Refuse("no pass count to fill");
-    *pNumPasses = 1;
-    return Leave(D3D_OK);
-}
-
-HRESULT CFakeDevice::SetPaletteEntries(UINT, const PALETTEENTRY*) { return Unsupported("SetPaletteEntries"); }
-HRESULT CFakeDevice::GetPaletteEntries(UINT, PALETTEENTRY*) { return Unsupported("GetPaletteEntries"); }
-HRESULT CFakeDevice::SetCurrentTexturePalette(UINT) { return Unsupported("SetCurrentTexturePalette"); }
-HRESULT CFakeDevice::GetCurrentTexturePalette(UINT*) { return Unsupported("GetCurrentTexturePalette"); }
-
-HRESULT CFakeDevice::SetScissorRect(const RECT* rect) {
-    HRESULT hr = Enter("SetScissorRect", {P(rect)});
-    if (FAILED(hr)) return hr;
-    if (!rect) return Refuse("no rectangle");
-    m_rcScissor = *rect;
-    return Leave(D3D_OK);
-}
-
-HRESULT CFakeDevice::GetScissorRect(RECT* pRect) {
-    HRESULT hr = Enter("GetScissorRect", {});
-    if (FAILED(hr)) return hr;
-    if (!pRect) return Refuse("no rectangle to fill");
-    *pRect = m_rcScissor;
-    return Leave(D3D_OK);
-}
-
-HRESULT CFakeDevice::SetSoftwareVertexProcessing(WINBOOL bSoftware) {
-    HRESULT hr = Enter("SetSoftwareVertexProcessing", {uint64_t(bSoftware)});
-    if (FAILED(hr)) return hr;
-    m_bSoftwareVP = bSoftware != FALSE;
-    return Leave(D3D_OK);
-}
-
-WINBOOL CFakeDevice::GetSoftwareVertexProcessing() {
-    Enter("GetSoftwareVertexProcessing", {});
-    return m_bSoftwareVP;
-}
-
-HRESULT CFakeDevice::SetNPatchMode(float nSegments) {
-    HRESULT hr = Enter("SetNPatchMode", {}, {nSegments});
-    if (FAILED(hr)) return hr;
-    m_fNPatchSegments = nSegments;
-    return Leave(D3D_OK);
-}
-
-float CFakeDevice::GetNPatchMode() {
-    Enter("GetNPatchMode", {});
-    return m_fNPatchSegments;
 }
 
 // --- drawing ------------------------------------------------------------------------------
@@ -1684,73 +1094,7 @@ HRESULT CFakeDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT Ba
     return sWhy.empty() ? Leave(D3D_OK) : Refuse(sWhy);
 }
 
-// The vertex data is copied into the log. As on hardware, stream 0 is unset afterwards.
-HRESULT CFakeDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE primitive_type, UINT primitive_count, const void* data,
-                                     UINT stride) {
-    HRESULT hr = Enter("DrawPrimitiveUP", {uint64_t(primitive_type), primitive_count, P(data), stride});
-    if (FAILED(hr)) return hr;
-    std::string sWhy = DrawProblem(primitive_type, primitive_count);
-    if (sWhy.empty() && !data) sWhy = "no vertex data";
-    if (sWhy.empty() && stride != FakeFvfSize(m_dwFVF))
-        sWhy = "stride " + Num(stride) + " is not the " + Num(FakeFvfSize(m_dwFVF)) + " bytes of the vertex format";
-    if (!sWhy.empty()) return Refuse(sWhy);
-    RecordDrawData(data, FakeVertexCount(primitive_type, primitive_count) * stride);
-    m_mapStreams[0] = CStream{};
-    return Leave(D3D_OK);
-}
-
-// The vertices from 0 to min + count, then the indices, are copied into the log.
-HRESULT CFakeDevice::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE primitive_type, UINT min_vertex_idx, UINT vertex_count,
-                                            UINT primitive_count, const void* index_data, D3DFORMAT index_format,
-                                            const void* data, UINT stride) {
-    HRESULT hr = Enter("DrawIndexedPrimitiveUP", {uint64_t(primitive_type), min_vertex_idx, vertex_count,
-                                                  primitive_count, P(index_data), uint64_t(index_format), P(data),
-                                                  stride});
-    if (FAILED(hr)) return hr;
-    std::string sWhy = DrawProblem(primitive_type, primitive_count);
-    if (sWhy.empty() && (!data || !index_data)) sWhy = "no vertex or index data";
-    if (sWhy.empty() && index_format != D3DFMT_INDEX16 && index_format != D3DFMT_INDEX32)
-        sWhy = "index format " + Num(index_format);
-    if (sWhy.empty() && stride != FakeFvfSize(m_dwFVF))
-        sWhy = "stride " + Num(stride) + " is not the " + Num(FakeFvfSize(m_dwFVF)) + " bytes of the vertex format";
-    const UINT nIndices = FakeVertexCount(primitive_type, primitive_count);
-    const UINT nIndexSize = index_format == D3DFMT_INDEX16 ? 2 : 4;
-    for (UINT i = 0; sWhy.empty() && i < nIndices; ++i) {
-        UINT n = 0;
-        std::memcpy(&n, static_cast<const unsigned char*>(index_data) + size_t(i) * nIndexSize, nIndexSize);
-        if (n < min_vertex_idx || uint64_t(n) >= uint64_t(min_vertex_idx) + vertex_count)
-            sWhy = "index " + Num(i) + " is " + Num(n) + ", outside the declared vertices";
-    }
-    if (!sWhy.empty()) return Refuse(sWhy);
-    RecordDrawData(data, (min_vertex_idx + vertex_count) * stride);
-    RecordDrawData(index_data, nIndices * nIndexSize);
-    m_mapStreams[0] = CStream{};
-    m_pIndices = nullptr;
-    return Leave(D3D_OK);
-}
-
-HRESULT CFakeDevice::ProcessVertices(UINT, UINT, UINT, IDirect3DVertexBuffer9*, IDirect3DVertexDeclaration9*, DWORD) {
-    return Unsupported("ProcessVertices");
-}
-
 // --- vertex formats and shaders (only the fixed-function pipeline is offered) ---------
-
-HRESULT CFakeDevice::CreateVertexDeclaration(const D3DVERTEXELEMENT9*, IDirect3DVertexDeclaration9** declaration) {
-    return Unsupported("CreateVertexDeclaration", declaration);
-}
-
-HRESULT CFakeDevice::SetVertexDeclaration(IDirect3DVertexDeclaration9* pDecl) {
-    HRESULT hr = Enter("SetVertexDeclaration", {P(pDecl)});
-    if (FAILED(hr)) return hr;
-    return pDecl ? Refuse("vertex declarations are not offered") : Leave(D3D_OK);
-}
-
-HRESULT CFakeDevice::GetVertexDeclaration(IDirect3DVertexDeclaration9** ppDecl) {
-    if (ppDecl) *ppDecl = nullptr;
-    HRESULT hr = Enter("GetVertexDeclaration", {});
-    if (FAILED(hr)) return hr;
-    return ppDecl ? Leave(D3D_OK) : Refuse("no pointer to fill");
-}
 
 HRESULT CFakeDevice::SetFVF(DWORD FVF) {
     HRESULT hr = Enter("SetFVF", {FVF});
@@ -1758,44 +1102,6 @@ HRESULT CFakeDevice::SetFVF(DWORD FVF) {
     m_dwFVF = FVF;
     return Leave(D3D_OK);
 }
-
-HRESULT CFakeDevice::GetFVF(DWORD* pFVF) {
-    HRESULT hr = Enter("GetFVF", {});
-    if (FAILED(hr)) return hr;
-    if (!pFVF) return Refuse("no value to fill");
-    *pFVF = m_dwFVF;
-    return Leave(D3D_OK);
-}
-
-HRESULT CFakeDevice::CreateVertexShader(const DWORD*, IDirect3DVertexShader9** shader) {
-    return Unsupported("CreateVertexShader", shader);
-}
-
-HRESULT CFakeDevice::SetVertexShader(IDirect3DVertexShader9* pShader) {
-    HRESULT hr = Enter("SetVertexShader", {P(pShader)});
-    if (FAILED(hr)) return hr;
-    return pShader ? Refuse("shaders are not offered") : Leave(D3D_OK);
-}
-
-HRESULT CFakeDevice::GetVertexShader(IDirect3DVertexShader9** ppShader) {
-    if (ppShader) *ppShader = nullptr;
-    HRESULT hr = Enter("GetVertexShader", {});
-    if (FAILED(hr)) return hr;
-    return ppShader ? Leave(D3D_OK) : Refuse("no pointer to fill");
-}
-
-HRESULT CFakeDevice::SetVertexShaderConstantF(UINT, const float*, UINT) {
-    return Unsupported("SetVertexShaderConstantF");
-}
-HRESULT CFakeDevice::GetVertexShaderConstantF(UINT, float*, UINT) { return Unsupported("GetVertexShaderConstantF"); }
-HRESULT CFakeDevice::SetVertexShaderConstantI(UINT, const int*, UINT) {
-    return Unsupported("SetVertexShaderConstantI");
-}
-HRESULT CFakeDevice::GetVertexShaderConstantI(UINT, int*, UINT) { return Unsupported("GetVertexShaderConstantI"); }
-HRESULT CFakeDevice::SetVertexShaderConstantB(UINT, const WINBOOL*, UINT) {
-    return Unsupported("SetVertexShaderConstantB");
-}
-HRESULT CFakeDevice::GetVertexShaderConstantB(UINT, WINBOOL*, UINT) { return Unsupported("GetVertexShaderConstantB"); }
 
 // --- streams and indices -------------------------------------------------------------------
 
@@ -1816,37 +1122,6 @@ HRESULT CFakeDevice::SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9* 
     return Leave(D3D_OK);
 }
 
-HRESULT CFakeDevice::GetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9** ppStreamData, UINT* OffsetInBytes,
-                                     UINT* pStride) {
-    if (ppStreamData) *ppStreamData = nullptr;
-    HRESULT hr = Enter("GetStreamSource", {StreamNumber});
-    if (FAILED(hr)) return hr;
-    if (!ppStreamData || !OffsetInBytes || !pStride || StreamNumber >= m_caps.MaxStreams)
-        return Refuse("stream " + Num(StreamNumber) + " or a missing pointer");
-    const CStream s = m_mapStreams.count(StreamNumber) ? m_mapStreams[StreamNumber] : CStream{};
-    *ppStreamData = s.pBuffer;
-    if (s.pBuffer) s.pBuffer->AddRef();
-    *OffsetInBytes = s.nOffset;
-    *pStride = s.nStride;
-    return Leave(D3D_OK);
-}
-
-HRESULT CFakeDevice::SetStreamSourceFreq(UINT StreamNumber, UINT Divider) {
-    HRESULT hr = Enter("SetStreamSourceFreq", {StreamNumber, Divider});
-    if (FAILED(hr)) return hr;
-    if (StreamNumber >= m_caps.MaxStreams) return Refuse("stream " + Num(StreamNumber));
-    m_mapStreams[StreamNumber].nFreq = Divider;
-    return Leave(D3D_OK);
-}
-
-HRESULT CFakeDevice::GetStreamSourceFreq(UINT StreamNumber, UINT* Divider) {
-    HRESULT hr = Enter("GetStreamSourceFreq", {StreamNumber});
-    if (FAILED(hr)) return hr;
-    if (!Divider || StreamNumber >= m_caps.MaxStreams) return Refuse("stream " + Num(StreamNumber) + " or no value");
-    *Divider = m_mapStreams.count(StreamNumber) ? m_mapStreams[StreamNumber].nFreq : 1;
-    return Leave(D3D_OK);
-}
-
 HRESULT CFakeDevice::SetIndices(IDirect3DIndexBuffer9* pIndexData) {
     HRESULT hr = Enter("SetIndices", {P(pIndexData)});
     if (FAILED(hr)) return hr;
@@ -1854,50 +1129,4 @@ HRESULT CFakeDevice::SetIndices(IDirect3DIndexBuffer9* pIndexData) {
         return Refuse("the index buffer was released");
     m_pIndices = pIndexData;
     return Leave(D3D_OK);
-}
-
-HRESULT CFakeDevice::GetIndices(IDirect3DIndexBuffer9** ppIndexData) {
-    if (ppIndexData) *ppIndexData = nullptr;
-    HRESULT hr = Enter("GetIndices", {});
-    if (FAILED(hr)) return hr;
-    if (!ppIndexData) return Refuse("no pointer to fill");
-    *ppIndexData = m_pIndices;
-    if (m_pIndices) m_pIndices->AddRef();
-    return Leave(D3D_OK);
-}
-
-HRESULT CFakeDevice::CreatePixelShader(const DWORD*, IDirect3DPixelShader9** shader) {
-    return Unsupported("CreatePixelShader", shader);
-}
-
-HRESULT CFakeDevice::SetPixelShader(IDirect3DPixelShader9* pShader) {
-    HRESULT hr = Enter("SetPixelShader", {P(pShader)});
-    if (FAILED(hr)) return hr;
-    return pShader ? Refuse("shaders are not offered") : Leave(D3D_OK);
-}
-
-HRESULT CFakeDevice::GetPixelShader(IDirect3DPixelShader9** ppShader) {
-    if (ppShader) *ppShader = nullptr;
-    HRESULT hr = Enter("GetPixelShader", {});
-    if (FAILED(hr)) return hr;
-    return ppShader ? Leave(D3D_OK) : Refuse("no pointer to fill");
-}
-
-HRESULT CFakeDevice::SetPixelShaderConstantF(UINT, const float*, UINT) { return Unsupported("SetPixelShaderConstantF"); }
-HRESULT CFakeDevice::GetPixelShaderConstantF(UINT, float*, UINT) { return Unsupported("GetPixelShaderConstantF"); }
-HRESULT CFakeDevice::SetPixelShaderConstantI(UINT, const int*, UINT) { return Unsupported("SetPixelShaderConstantI"); }
-HRESULT CFakeDevice::GetPixelShaderConstantI(UINT, int*, UINT) { return Unsupported("GetPixelShaderConstantI"); }
-HRESULT CFakeDevice::SetPixelShaderConstantB(UINT, const WINBOOL*, UINT) {
-    return Unsupported("SetPixelShaderConstantB");
-}
-HRESULT CFakeDevice::GetPixelShaderConstantB(UINT, WINBOOL*, UINT) { return Unsupported("GetPixelShaderConstantB"); }
-
-HRESULT CFakeDevice::DrawRectPatch(UINT, const float*, const D3DRECTPATCH_INFO*) {
-    return Unsupported("DrawRectPatch");
-}
-HRESULT CFakeDevice::DrawTriPatch(UINT, const float*, const D3DTRIPATCH_INFO*) { return Unsupported("DrawTriPatch"); }
-HRESULT CFakeDevice::DeletePatch(UINT) { return Unsupported("DeletePatch"); }
-
-HRESULT CFakeDevice::CreateQuery(D3DQUERYTYPE, IDirect3DQuery9** ppQuery) {
-    return Unsupported("CreateQuery", ppQuery, D3DERR_NOTAVAILABLE);
 }

@@ -2,12 +2,11 @@
 // A recording stand-in for the Direct3D 9 device, for tests of drawing code
 // that must run without a graphics adapter.
 //
-// Every method of IDirect3DDevice9 is implemented. Each call, with its
-// arguments, goes into one ordered log (CFakeDevice::Calls); state setters
-// keep their values so that tests and the Get methods can read them back.
-// Buffers, textures and surfaces lock to real memory of the right size.
-// Shaders, patches, state blocks, queries, swap chains and volume or cube
-// textures are not offered: those calls are logged and refused.
+// It implements the calls the saver makes. Each call, with its arguments,
+// goes into one ordered log (CFakeDevice::Calls); state setters keep their
+// values so that tests can read them back. Buffers, textures and surfaces
+// lock to real memory of the right size. Every other call is logged and
+// refused as not offered (FakeNotOffered.h), a fault that fails the test.
 //
 // The device is strict: it answers D3DERR_INVALIDCALL where Direct3D 9 does
 // (draws outside a scene or beyond the bound buffers, strides that do not
@@ -41,13 +40,14 @@
 #include <string>
 #include <vector>
 
+#include "FakeNotOffered.h"
+
 struct CFakeCall {
     std::string sMethod;
     std::vector<uint64_t> vArgs;       // integer, enum and pointer arguments, in order
     std::vector<float> vFloats;        // float arguments, in order
     D3DMATRIX matrix{};                // SetTransform, MultiplyTransform
     D3DMATERIAL9 material{};           // SetMaterial
-    std::vector<unsigned char> vData;  // vertices (then indices) of the *UP draws
     const void* pObject = nullptr;     // what a Create call made
     HRESULT hr = S_OK;                 // the fake's answer
 
@@ -122,13 +122,13 @@ public:
     STDMETHOD(QueryInterface)(REFIID riid, void** ppv) override;
     STDMETHOD_(ULONG, AddRef)() override;
     STDMETHOD_(ULONG, Release)() override;
-    STDMETHOD(GetDevice)(IDirect3DDevice9** ppDevice) override;
-    STDMETHOD(SetPrivateData)(REFGUID, const void*, DWORD, DWORD) override;
-    STDMETHOD(GetPrivateData)(REFGUID, void*, DWORD*) override;
-    STDMETHOD(FreePrivateData)(REFGUID) override;
-    STDMETHOD_(DWORD, SetPriority)(DWORD dwPriority) override;
-    STDMETHOD_(DWORD, GetPriority)() override;
-    STDMETHOD_(void, PreLoad)() override { Alive("PreLoad"); }
+    FAKE_NOT_OFFERED(HRESULT, GetDevice, (IDirect3DDevice9**))
+    FAKE_NOT_OFFERED(HRESULT, SetPrivateData, (REFGUID, const void*, DWORD, DWORD))
+    FAKE_NOT_OFFERED(HRESULT, GetPrivateData, (REFGUID, void*, DWORD*))
+    FAKE_NOT_OFFERED(HRESULT, FreePrivateData, (REFGUID))
+    FAKE_NOT_OFFERED(DWORD, SetPriority, (DWORD))
+    FAKE_NOT_OFFERED(DWORD, GetPriority, ())
+    FAKE_NOT_OFFERED(void, PreLoad, ())
     STDMETHOD_(D3DRESOURCETYPE, GetType)() override { return m_type; }
 
     ULONG RefCount() const { return m_nRefs; }
@@ -147,6 +147,13 @@ protected:
     HRESULT EnterCall(const char* pszMethod, std::initializer_list<uint64_t> args);
     // The last public reference went: free the memory, let go of the device.
     virtual void OnReleased();
+    // Logs a call the fake does not offer and refuses it (FAKE_NOT_OFFERED).
+    template <class R>
+    R NotOffered(const char* pszMethod) {
+        HRESULT hr = EnterCall(pszMethod, {});
+        if (SUCCEEDED(hr)) hr = m_pState->Refuse("not offered by the recording device");
+        return NotOfferedAnswer<R>(hr);
+    }
 
     CFakeDevice* m_pDevice;
     CFakeState* m_pState;
@@ -154,7 +161,6 @@ protected:
     D3DRESOURCETYPE m_type;
     DWORD m_dwUsage;
     D3DPOOL m_pool;
-    DWORD m_dwPriority = 0;
     ULONG m_nRefs = 1;
     bool m_bCounted;
     bool m_bReleased = false;
@@ -222,12 +228,12 @@ public:
 
     STDMETHOD_(ULONG, AddRef)() override;
     STDMETHOD_(ULONG, Release)() override;
-    STDMETHOD(GetContainer)(REFIID riid, void** ppContainer) override;
+    FAKE_NOT_OFFERED(HRESULT, GetContainer, (REFIID, void**))
     STDMETHOD(GetDesc)(D3DSURFACE_DESC* pDesc) override;
     STDMETHOD(LockRect)(D3DLOCKED_RECT* pLocked, const RECT* pRect, DWORD dwFlags) override;
     STDMETHOD(UnlockRect)() override;
-    STDMETHOD(GetDC)(HDC* phdc) override;
-    STDMETHOD(ReleaseDC)(HDC hdc) override;
+    FAKE_NOT_OFFERED(HRESULT, GetDC, (HDC*))
+    FAKE_NOT_OFFERED(HRESULT, ReleaseDC, (HDC))
 
     bool IsReleased() const override;
     std::string LiveDescription() const override;
@@ -238,7 +244,7 @@ public:
     CFakeTexture* Container() const { return m_pContainer; }
     const std::vector<unsigned char>& Data() const { return m_vData; }
     bool IsLocked() const { return m_bLocked; }
-    // Lock without logging, for the texture's LockRect and ColorFill.
+    // Lock without logging, for the texture's LockRect.
     HRESULT LockBits(D3DLOCKED_RECT* pLocked, const RECT* pRect, std::string* pWhy = nullptr);
     HRESULT UnlockBits();
     void FreeBits();
@@ -264,17 +270,17 @@ public:
                  DWORD dwUsage, D3DFORMAT format, D3DPOOL pool);
     ~CFakeTexture() override;
 
-    STDMETHOD_(DWORD, SetLOD)(DWORD dwLod) override;
-    STDMETHOD_(DWORD, GetLOD)() override;
+    FAKE_NOT_OFFERED(DWORD, SetLOD, (DWORD))
+    FAKE_NOT_OFFERED(DWORD, GetLOD, ())
     STDMETHOD_(DWORD, GetLevelCount)() override;
-    STDMETHOD(SetAutoGenFilterType)(D3DTEXTUREFILTERTYPE type) override;
-    STDMETHOD_(D3DTEXTUREFILTERTYPE, GetAutoGenFilterType)() override;
-    STDMETHOD_(void, GenerateMipSubLevels)() override;
+    FAKE_NOT_OFFERED(HRESULT, SetAutoGenFilterType, (D3DTEXTUREFILTERTYPE))
+    FAKE_NOT_OFFERED(D3DTEXTUREFILTERTYPE, GetAutoGenFilterType, ())
+    FAKE_NOT_OFFERED(void, GenerateMipSubLevels, ())
     STDMETHOD(GetLevelDesc)(UINT nLevel, D3DSURFACE_DESC* pDesc) override;
     STDMETHOD(GetSurfaceLevel)(UINT nLevel, IDirect3DSurface9** ppSurface) override;
     STDMETHOD(LockRect)(UINT nLevel, D3DLOCKED_RECT* pLocked, const RECT* pRect, DWORD dwFlags) override;
     STDMETHOD(UnlockRect)(UINT nLevel) override;
-    STDMETHOD(AddDirtyRect)(const RECT* pRect) override;
+    FAKE_NOT_OFFERED(HRESULT, AddDirtyRect, (const RECT*))
 
     CFakeSurface* Level(UINT nLevel) const { return nLevel < m_vLevels.size() ? m_vLevels[nLevel] : nullptr; }
     D3DFORMAT Format() const { return m_format; }
@@ -289,8 +295,6 @@ protected:
 private:
     D3DFORMAT m_format;
     std::vector<CFakeSurface*> m_vLevels;
-    DWORD m_dwLod = 0;
-    D3DTEXTUREFILTERTYPE m_filter = D3DTEXF_LINEAR;
 };
 
 // What a device is made with; the defaults are a hardware device on a
@@ -354,8 +358,6 @@ public:
     int LiveResources() const { return m_pState->m_nLiveResources; }
     // Public references: the creator's, the code's and one per live resource.
     ULONG RefCount() const { return m_nRefs; }
-    D3DCAPS9& Caps() { return m_caps; }
-    D3DDISPLAYMODE& DisplayMode() { return m_displayMode; }
     CFakeSurface* BackBuffer() const { return m_pBackBuffer; }
     CFakeSurface* DepthStencil() const { return m_pDepthStencil; }
 
@@ -370,150 +372,120 @@ public:
 
     // --- IDirect3DDevice9 ----------------------------------------------------
     STDMETHOD(TestCooperativeLevel)() override;
-    STDMETHOD_(UINT, GetAvailableTextureMem)() override;
-    STDMETHOD(EvictManagedResources)() override;
-    STDMETHOD(GetDirect3D)(IDirect3D9** ppD3D9) override;
-    STDMETHOD(GetDeviceCaps)(D3DCAPS9* pCaps) override;
-    STDMETHOD(GetDisplayMode)(UINT iSwapChain, D3DDISPLAYMODE* pMode) override;
-    STDMETHOD(GetCreationParameters)(D3DDEVICE_CREATION_PARAMETERS* pParameters) override;
-    STDMETHOD(SetCursorProperties)(UINT XHotSpot, UINT YHotSpot, IDirect3DSurface9* pCursorBitmap) override;
-    STDMETHOD_(void, SetCursorPosition)(int X, int Y, DWORD Flags) override;
-    STDMETHOD_(WINBOOL, ShowCursor)(WINBOOL bShow) override;
-    STDMETHOD(CreateAdditionalSwapChain)(D3DPRESENT_PARAMETERS* pPresentationParameters,
-                                         IDirect3DSwapChain9** pSwapChain) override;
-    STDMETHOD(GetSwapChain)(UINT iSwapChain, IDirect3DSwapChain9** pSwapChain) override;
-    STDMETHOD_(UINT, GetNumberOfSwapChains)() override;
+    FAKE_NOT_OFFERED(UINT, GetAvailableTextureMem, ())
+    FAKE_NOT_OFFERED(HRESULT, EvictManagedResources, ())
+    FAKE_NOT_OFFERED(HRESULT, GetDirect3D, (IDirect3D9**))
+    FAKE_NOT_OFFERED(HRESULT, GetDeviceCaps, (D3DCAPS9*))
+    FAKE_NOT_OFFERED(HRESULT, GetDisplayMode, (UINT, D3DDISPLAYMODE*))
+    FAKE_NOT_OFFERED(HRESULT, GetCreationParameters, (D3DDEVICE_CREATION_PARAMETERS*))
+    FAKE_NOT_OFFERED(HRESULT, SetCursorProperties, (UINT, UINT, IDirect3DSurface9*))
+    FAKE_NOT_OFFERED(void, SetCursorPosition, (int, int, DWORD))
+    FAKE_NOT_OFFERED(WINBOOL, ShowCursor, (WINBOOL))
+    FAKE_NOT_OFFERED(HRESULT, CreateAdditionalSwapChain, (D3DPRESENT_PARAMETERS*, IDirect3DSwapChain9**))
+    FAKE_NOT_OFFERED(HRESULT, GetSwapChain, (UINT, IDirect3DSwapChain9**))
+    FAKE_NOT_OFFERED(UINT, GetNumberOfSwapChains, ())
     STDMETHOD(Reset)(D3DPRESENT_PARAMETERS* pPresentationParameters) override;
     STDMETHOD(Present)(const RECT* src_rect, const RECT* dst_rect, HWND dst_window_override,
                        const RGNDATA* dirty_region) override;
-    STDMETHOD(GetBackBuffer)(UINT iSwapChain, UINT iBackBuffer, D3DBACKBUFFER_TYPE Type,
-                             IDirect3DSurface9** ppBackBuffer) override;
-    STDMETHOD(GetRasterStatus)(UINT iSwapChain, D3DRASTER_STATUS* pRasterStatus) override;
-    STDMETHOD(SetDialogBoxMode)(WINBOOL bEnableDialogs) override;
-    STDMETHOD_(void, SetGammaRamp)(UINT swapchain_idx, DWORD flags, const D3DGAMMARAMP* ramp) override;
-    STDMETHOD_(void, GetGammaRamp)(UINT iSwapChain, D3DGAMMARAMP* pRamp) override;
+    FAKE_NOT_OFFERED(HRESULT, GetBackBuffer, (UINT, UINT, D3DBACKBUFFER_TYPE, IDirect3DSurface9**))
+    FAKE_NOT_OFFERED(HRESULT, GetRasterStatus, (UINT, D3DRASTER_STATUS*))
+    FAKE_NOT_OFFERED(HRESULT, SetDialogBoxMode, (WINBOOL))
+    FAKE_NOT_OFFERED(void, SetGammaRamp, (UINT, DWORD, const D3DGAMMARAMP*))
+    FAKE_NOT_OFFERED(void, GetGammaRamp, (UINT, D3DGAMMARAMP*))
     STDMETHOD(CreateTexture)(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
                              IDirect3DTexture9** ppTexture, HANDLE* pSharedHandle) override;
-    STDMETHOD(CreateVolumeTexture)(UINT Width, UINT Height, UINT Depth, UINT Levels, DWORD Usage,
-                                   D3DFORMAT Format, D3DPOOL Pool, IDirect3DVolumeTexture9** ppVolumeTexture,
-                                   HANDLE* pSharedHandle) override;
-    STDMETHOD(CreateCubeTexture)(UINT EdgeLength, UINT Levels, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
-                                 IDirect3DCubeTexture9** ppCubeTexture, HANDLE* pSharedHandle) override;
+    FAKE_NOT_OFFERED(HRESULT, CreateVolumeTexture, (UINT, UINT, UINT, UINT, DWORD, D3DFORMAT, D3DPOOL,
+                                                    IDirect3DVolumeTexture9**, HANDLE*))
+    FAKE_NOT_OFFERED(HRESULT, CreateCubeTexture, (UINT, UINT, DWORD, D3DFORMAT, D3DPOOL, IDirect3DCubeTexture9**,
+                                                  HANDLE*))
     STDMETHOD(CreateVertexBuffer)(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
                                   IDirect3DVertexBuffer9** ppVertexBuffer, HANDLE* pSharedHandle) override;
     STDMETHOD(CreateIndexBuffer)(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
                                  IDirect3DIndexBuffer9** ppIndexBuffer, HANDLE* pSharedHandle) override;
-    STDMETHOD(CreateRenderTarget)(UINT Width, UINT Height, D3DFORMAT Format, D3DMULTISAMPLE_TYPE MultiSample,
-                                  DWORD MultisampleQuality, WINBOOL Lockable, IDirect3DSurface9** ppSurface,
-                                  HANDLE* pSharedHandle) override;
-    STDMETHOD(CreateDepthStencilSurface)(UINT Width, UINT Height, D3DFORMAT Format,
-                                         D3DMULTISAMPLE_TYPE MultiSample, DWORD MultisampleQuality,
-                                         WINBOOL Discard, IDirect3DSurface9** ppSurface,
-                                         HANDLE* pSharedHandle) override;
-    STDMETHOD(UpdateSurface)(IDirect3DSurface9* src_surface, const RECT* src_rect, IDirect3DSurface9* dst_surface,
-                             const POINT* dst_point) override;
-    STDMETHOD(UpdateTexture)(IDirect3DBaseTexture9* pSourceTexture,
-                             IDirect3DBaseTexture9* pDestinationTexture) override;
-    STDMETHOD(GetRenderTargetData)(IDirect3DSurface9* pRenderTarget, IDirect3DSurface9* pDestSurface) override;
-    STDMETHOD(GetFrontBufferData)(UINT iSwapChain, IDirect3DSurface9* pDestSurface) override;
-    STDMETHOD(StretchRect)(IDirect3DSurface9* src_surface, const RECT* src_rect, IDirect3DSurface9* dst_surface,
-                           const RECT* dst_rect, D3DTEXTUREFILTERTYPE filter) override;
-    STDMETHOD(ColorFill)(IDirect3DSurface9* surface, const RECT* rect, D3DCOLOR color) override;
-    STDMETHOD(CreateOffscreenPlainSurface)(UINT Width, UINT Height, D3DFORMAT Format, D3DPOOL Pool,
-                                           IDirect3DSurface9** ppSurface, HANDLE* pSharedHandle) override;
+    FAKE_NOT_OFFERED(HRESULT, CreateRenderTarget, (UINT, UINT, D3DFORMAT, D3DMULTISAMPLE_TYPE, DWORD, WINBOOL,
+                                                   IDirect3DSurface9**, HANDLE*))
+    FAKE_NOT_OFFERED(HRESULT, CreateDepthStencilSurface, (UINT, UINT, D3DFORMAT, D3DMULTISAMPLE_TYPE, DWORD,
+                                                          WINBOOL, IDirect3DSurface9**, HANDLE*))
+    FAKE_NOT_OFFERED(HRESULT, UpdateSurface, (IDirect3DSurface9*, const RECT*, IDirect3DSurface9*, const POINT*))
+    FAKE_NOT_OFFERED(HRESULT, UpdateTexture, (IDirect3DBaseTexture9*, IDirect3DBaseTexture9*))
+    FAKE_NOT_OFFERED(HRESULT, GetRenderTargetData, (IDirect3DSurface9*, IDirect3DSurface9*))
+    FAKE_NOT_OFFERED(HRESULT, GetFrontBufferData, (UINT, IDirect3DSurface9*))
+    FAKE_NOT_OFFERED(HRESULT, StretchRect, (IDirect3DSurface9*, const RECT*, IDirect3DSurface9*, const RECT*,
+                                            D3DTEXTUREFILTERTYPE))
+    FAKE_NOT_OFFERED(HRESULT, ColorFill, (IDirect3DSurface9*, const RECT*, D3DCOLOR))
+    FAKE_NOT_OFFERED(HRESULT, CreateOffscreenPlainSurface, (UINT, UINT, D3DFORMAT, D3DPOOL, IDirect3DSurface9**,
+                                                            HANDLE*))
     STDMETHOD(SetRenderTarget)(DWORD RenderTargetIndex, IDirect3DSurface9* pRenderTarget) override;
     STDMETHOD(GetRenderTarget)(DWORD RenderTargetIndex, IDirect3DSurface9** ppRenderTarget) override;
-    STDMETHOD(SetDepthStencilSurface)(IDirect3DSurface9* pNewZStencil) override;
-    STDMETHOD(GetDepthStencilSurface)(IDirect3DSurface9** ppZStencilSurface) override;
+    FAKE_NOT_OFFERED(HRESULT, SetDepthStencilSurface, (IDirect3DSurface9*))
+    FAKE_NOT_OFFERED(HRESULT, GetDepthStencilSurface, (IDirect3DSurface9**))
     STDMETHOD(BeginScene)() override;
     STDMETHOD(EndScene)() override;
     STDMETHOD(Clear)(DWORD rect_count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z,
                      DWORD stencil) override;
     STDMETHOD(SetTransform)(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) override;
-    STDMETHOD(GetTransform)(D3DTRANSFORMSTATETYPE State, D3DMATRIX* pMatrix) override;
-    STDMETHOD(MultiplyTransform)(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) override;
-    STDMETHOD(SetViewport)(const D3DVIEWPORT9* viewport) override;
+    FAKE_NOT_OFFERED(HRESULT, GetTransform, (D3DTRANSFORMSTATETYPE, D3DMATRIX*))
+    FAKE_NOT_OFFERED(HRESULT, MultiplyTransform, (D3DTRANSFORMSTATETYPE, const D3DMATRIX*))
+    FAKE_NOT_OFFERED(HRESULT, SetViewport, (const D3DVIEWPORT9*))
     STDMETHOD(GetViewport)(D3DVIEWPORT9* pViewport) override;
     STDMETHOD(SetMaterial)(const D3DMATERIAL9* material) override;
-    STDMETHOD(GetMaterial)(D3DMATERIAL9* pMaterial) override;
-    STDMETHOD(SetLight)(DWORD index, const D3DLIGHT9* light) override;
-    STDMETHOD(GetLight)(DWORD Index, D3DLIGHT9* pLight) override;
-    STDMETHOD(LightEnable)(DWORD Index, WINBOOL Enable) override;
-    STDMETHOD(GetLightEnable)(DWORD Index, WINBOOL* pEnable) override;
-    STDMETHOD(SetClipPlane)(DWORD index, const float* plane) override;
-    STDMETHOD(GetClipPlane)(DWORD Index, float* pPlane) override;
+    FAKE_NOT_OFFERED(HRESULT, GetMaterial, (D3DMATERIAL9*))
+    FAKE_NOT_OFFERED(HRESULT, SetLight, (DWORD, const D3DLIGHT9*))
+    FAKE_NOT_OFFERED(HRESULT, GetLight, (DWORD, D3DLIGHT9*))
+    FAKE_NOT_OFFERED(HRESULT, LightEnable, (DWORD, WINBOOL))
+    FAKE_NOT_OFFERED(HRESULT, GetLightEnable, (DWORD, WINBOOL*))
+    FAKE_NOT_OFFERED(HRESULT, SetClipPlane, (DWORD, const float*))
+    FAKE_NOT_OFFERED(HRESULT, GetClipPlane, (DWORD, float*))
     STDMETHOD(SetRenderState)(D3DRENDERSTATETYPE State, DWORD Value) override;
-    STDMETHOD(GetRenderState)(D3DRENDERSTATETYPE State, DWORD* pValue) override;
-    STDMETHOD(CreateStateBlock)(D3DSTATEBLOCKTYPE Type, IDirect3DStateBlock9** ppSB) override;
-    STDMETHOD(BeginStateBlock)() override;
-    STDMETHOD(EndStateBlock)(IDirect3DStateBlock9** ppSB) override;
-    STDMETHOD(SetClipStatus)(const D3DCLIPSTATUS9* clip_status) override;
-    STDMETHOD(GetClipStatus)(D3DCLIPSTATUS9* pClipStatus) override;
-    STDMETHOD(GetTexture)(DWORD Stage, IDirect3DBaseTexture9** ppTexture) override;
+    FAKE_NOT_OFFERED(HRESULT, GetRenderState, (D3DRENDERSTATETYPE, DWORD*))
+    FAKE_NOT_OFFERED(HRESULT, CreateStateBlock, (D3DSTATEBLOCKTYPE, IDirect3DStateBlock9**))
+    FAKE_NOT_OFFERED(HRESULT, BeginStateBlock, ())
+    FAKE_NOT_OFFERED(HRESULT, EndStateBlock, (IDirect3DStateBlock9**))
+    FAKE_NOT_OFFERED(HRESULT, SetClipStatus, (const D3DCLIPSTATUS9*))
+    FAKE_NOT_OFFERED(HRESULT, GetClipStatus, (D3DCLIPSTATUS9*))
+    FAKE_NOT_OFFERED(HRESULT, GetTexture, (DWORD, IDirect3DBaseTexture9**))
     STDMETHOD(SetTexture)(DWORD Stage, IDirect3DBaseTexture9* pTexture) override;
-    STDMETHOD(GetTextureStageState)(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD* pValue) override;
+    FAKE_NOT_OFFERED(HRESULT, GetTextureStageState, (DWORD, D3DTEXTURESTAGESTATETYPE, DWORD*))
     STDMETHOD(SetTextureStageState)(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD Value) override;
-    STDMETHOD(GetSamplerState)(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD* pValue) override;
+    FAKE_NOT_OFFERED(HRESULT, GetSamplerState, (DWORD, D3DSAMPLERSTATETYPE, DWORD*))
     STDMETHOD(SetSamplerState)(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD Value) override;
-    STDMETHOD(ValidateDevice)(DWORD* pNumPasses) override;
-    STDMETHOD(SetPaletteEntries)(UINT palette_idx, const PALETTEENTRY* entries) override;
-    STDMETHOD(GetPaletteEntries)(UINT PaletteNumber, PALETTEENTRY* pEntries) override;
-    STDMETHOD(SetCurrentTexturePalette)(UINT PaletteNumber) override;
-    STDMETHOD(GetCurrentTexturePalette)(UINT* PaletteNumber) override;
-    STDMETHOD(SetScissorRect)(const RECT* rect) override;
-    STDMETHOD(GetScissorRect)(RECT* pRect) override;
-    STDMETHOD(SetSoftwareVertexProcessing)(WINBOOL bSoftware) override;
-    STDMETHOD_(WINBOOL, GetSoftwareVertexProcessing)() override;
-    STDMETHOD(SetNPatchMode)(float nSegments) override;
-    STDMETHOD_(float, GetNPatchMode)() override;
+    FAKE_NOT_OFFERED(HRESULT, ValidateDevice, (DWORD*))
+    FAKE_NOT_OFFERED(HRESULT, SetPaletteEntries, (UINT, const PALETTEENTRY*))
+    FAKE_NOT_OFFERED(HRESULT, GetPaletteEntries, (UINT, PALETTEENTRY*))
+    FAKE_NOT_OFFERED(HRESULT, SetCurrentTexturePalette, (UINT))
+    FAKE_NOT_OFFERED(HRESULT, GetCurrentTexturePalette, (UINT*))
+    FAKE_NOT_OFFERED(HRESULT, SetScissorRect, (const RECT*))
+    FAKE_NOT_OFFERED(HRESULT, GetScissorRect, (RECT*))
+    FAKE_NOT_OFFERED(HRESULT, SetSoftwareVertexProcessing, (WINBOOL))
+    FAKE_NOT_OFFERED(WINBOOL, GetSoftwareVertexProcessing, ())
+    FAKE_NOT_OFFERED(HRESULT, SetNPatchMode, (float))
+    FAKE_NOT_OFFERED(float, GetNPatchMode, ())
     STDMETHOD(DrawPrimitive)(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex, UINT PrimitiveCount) override;
     STDMETHOD(DrawIndexedPrimitive)(D3DPRIMITIVETYPE PrimitiveType, INT BaseVertexIndex, UINT MinVertexIndex,
                                     UINT NumVertices, UINT startIndex, UINT primCount) override;
-    STDMETHOD(DrawPrimitiveUP)(D3DPRIMITIVETYPE primitive_type, UINT primitive_count, const void* data,
-                               UINT stride) override;
-    STDMETHOD(DrawIndexedPrimitiveUP)(D3DPRIMITIVETYPE primitive_type, UINT min_vertex_idx, UINT vertex_count,
-                                      UINT primitive_count, const void* index_data, D3DFORMAT index_format,
-                                      const void* data, UINT stride) override;
-    STDMETHOD(ProcessVertices)(UINT SrcStartIndex, UINT DestIndex, UINT VertexCount,
-                               IDirect3DVertexBuffer9* pDestBuffer, IDirect3DVertexDeclaration9* pVertexDecl,
-                               DWORD Flags) override;
-    STDMETHOD(CreateVertexDeclaration)(const D3DVERTEXELEMENT9* elements,
-                                       IDirect3DVertexDeclaration9** declaration) override;
-    STDMETHOD(SetVertexDeclaration)(IDirect3DVertexDeclaration9* pDecl) override;
-    STDMETHOD(GetVertexDeclaration)(IDirect3DVertexDeclaration9** ppDecl) override;
+    FAKE_NOT_OFFERED(HRESULT, DrawPrimitiveUP, (D3DPRIMITIVETYPE, UINT, const void*, UINT))
+    FAKE_NOT_OFFERED(HRESULT, DrawIndexedPrimitiveUP, (D3DPRIMITIVETYPE, UINT, UINT, UINT, const void*, D3DFORMAT,
+                                                       const void*, UINT))
+    FAKE_NOT_OFFERED(HRESULT, ProcessVertices, (UINT, UINT, UINT, IDirect3DVertexBuffer9*,
+                                                IDirect3DVertexDeclaration9*, DWORD))
+    FAKE_NOT_OFFERED(HRESULT, CreateVertexDeclaration, (const D3DVERTEXELEMENT9*, IDirect3DVertexDeclaration9**))
+    FAKE_NOT_OFFERED(HRESULT, SetVertexDeclaration, (IDirect3DVertexDeclaration9*))
+    FAKE_NOT_OFFERED(HRESULT, GetVertexDeclaration, (IDirect3DVertexDeclaration9**))
     STDMETHOD(SetFVF)(DWORD FVF) override;
-    STDMETHOD(GetFVF)(DWORD* pFVF) override;
-    STDMETHOD(CreateVertexShader)(const DWORD* byte_code, IDirect3DVertexShader9** shader) override;
-    STDMETHOD(SetVertexShader)(IDirect3DVertexShader9* pShader) override;
-    STDMETHOD(GetVertexShader)(IDirect3DVertexShader9** ppShader) override;
-    STDMETHOD(SetVertexShaderConstantF)(UINT reg_idx, const float* data, UINT count) override;
-    STDMETHOD(GetVertexShaderConstantF)(UINT StartRegister, float* pConstantData, UINT Vector4fCount) override;
-    STDMETHOD(SetVertexShaderConstantI)(UINT reg_idx, const int* data, UINT count) override;
-    STDMETHOD(GetVertexShaderConstantI)(UINT StartRegister, int* pConstantData, UINT Vector4iCount) override;
-    STDMETHOD(SetVertexShaderConstantB)(UINT reg_idx, const WINBOOL* data, UINT count) override;
-    STDMETHOD(GetVertexShaderConstantB)(UINT StartRegister, WINBOOL* pConstantData, UINT BoolCount) override;
+    FAKE_NOT_OFFERED(HRESULT, GetFVF, (DWORD*))
+    FAKE_SHADER_NOT_OFFERED(Vertex)
     STDMETHOD(SetStreamSource)(UINT StreamNumber, IDirect3DVertexBuffer9* pStreamData, UINT OffsetInBytes,
                                UINT Stride) override;
-    STDMETHOD(GetStreamSource)(UINT StreamNumber, IDirect3DVertexBuffer9** ppStreamData, UINT* OffsetInBytes,
-                               UINT* pStride) override;
-    STDMETHOD(SetStreamSourceFreq)(UINT StreamNumber, UINT Divider) override;
-    STDMETHOD(GetStreamSourceFreq)(UINT StreamNumber, UINT* Divider) override;
+    FAKE_NOT_OFFERED(HRESULT, GetStreamSource, (UINT, IDirect3DVertexBuffer9**, UINT*, UINT*))
+    FAKE_NOT_OFFERED(HRESULT, SetStreamSourceFreq, (UINT, UINT))
+    FAKE_NOT_OFFERED(HRESULT, GetStreamSourceFreq, (UINT, UINT*))
     STDMETHOD(SetIndices)(IDirect3DIndexBuffer9* pIndexData) override;
-    STDMETHOD(GetIndices)(IDirect3DIndexBuffer9** ppIndexData) override;
-    STDMETHOD(CreatePixelShader)(const DWORD* byte_code, IDirect3DPixelShader9** shader) override;
-    STDMETHOD(SetPixelShader)(IDirect3DPixelShader9* pShader) override;
-    STDMETHOD(GetPixelShader)(IDirect3DPixelShader9** ppShader) override;
-    STDMETHOD(SetPixelShaderConstantF)(UINT reg_idx, const float* data, UINT count) override;
-    STDMETHOD(GetPixelShaderConstantF)(UINT StartRegister, float* pConstantData, UINT Vector4fCount) override;
-    STDMETHOD(SetPixelShaderConstantI)(UINT reg_idx, const int* data, UINT count) override;
-    STDMETHOD(GetPixelShaderConstantI)(UINT StartRegister, int* pConstantData, UINT Vector4iCount) override;
-    STDMETHOD(SetPixelShaderConstantB)(UINT reg_idx, const WINBOOL* data, UINT count) override;
-    STDMETHOD(GetPixelShaderConstantB)(UINT StartRegister, WINBOOL* pConstantData, UINT BoolCount) override;
-    STDMETHOD(DrawRectPatch)(UINT handle, const float* segment_count,
-                             const D3DRECTPATCH_INFO* patch_info) override;
-    STDMETHOD(DrawTriPatch)(UINT handle, const float* segment_count, const D3DTRIPATCH_INFO* patch_info) override;
-    STDMETHOD(DeletePatch)(UINT Handle) override;
-    STDMETHOD(CreateQuery)(D3DQUERYTYPE Type, IDirect3DQuery9** ppQuery) override;
+    FAKE_NOT_OFFERED(HRESULT, GetIndices, (IDirect3DIndexBuffer9**))
+    FAKE_SHADER_NOT_OFFERED(Pixel)
+    FAKE_NOT_OFFERED(HRESULT, DrawRectPatch, (UINT, const float*, const D3DRECTPATCH_INFO*))
+    FAKE_NOT_OFFERED(HRESULT, DrawTriPatch, (UINT, const float*, const D3DTRIPATCH_INFO*))
+    FAKE_NOT_OFFERED(HRESULT, DeletePatch, (UINT))
+    FAKE_NOT_OFFERED(HRESULT, CreateQuery, (D3DQUERYTYPE, IDirect3DQuery9**))
 
 private:
     // Logs the call; answers the injected failure, or S_OK. A call on a
@@ -522,15 +494,13 @@ private:
                   std::initializer_list<float> floats = {});
     HRESULT Leave(HRESULT hr) { return m_pState->Leave(hr); }
     HRESULT Refuse(const std::string& sWhy, HRESULT hr = D3DERR_INVALIDCALL) { return m_pState->Refuse(sWhy, hr); }
-    // Logs a call the fake does not offer, nulls its result and refuses it.
-    template <class T>
-    HRESULT Unsupported(const char* pszMethod, T** ppOut, HRESULT hr = D3DERR_INVALIDCALL) {
-        if (ppOut) *ppOut = nullptr;
-        if (FAILED(Enter(pszMethod, {}))) return m_pState->Last().hr;
-        return Refuse("not offered by the recording device", hr);
+    // Logs a call the fake does not offer and refuses it (FAKE_NOT_OFFERED).
+    template <class R>
+    R NotOffered(const char* pszMethod) {
+        HRESULT hr = Enter(pszMethod, {});
+        if (SUCCEEDED(hr)) hr = Refuse("not offered by the recording device");
+        return NotOfferedAnswer<R>(hr);
     }
-    HRESULT Unsupported(const char* pszMethod) { return Unsupported<void>(pszMethod, nullptr); }
-    void RecordDrawData(const void* pData, UINT nBytes);
     // Why a draw would be refused (empty when it is sound): the scene, the
     // vertex format, stream 0 and the textures; nVertices from nFirst are read.
     std::string DrawProblem(D3DPRIMITIVETYPE type, UINT nPrimitives) const;
@@ -545,7 +515,6 @@ private:
     ULONG m_nRefs = 1;
     HRESULT m_hrCooperativeLevel = D3D_OK;
     D3DCAPS9 m_caps{};
-    D3DDISPLAYMODE m_displayMode{};
     CFakeSurface* m_pBackBuffer = nullptr;
     CFakeSurface* m_pDepthStencil = nullptr;
     IDirect3DSurface9* m_apRenderTargets[4] = {};
@@ -554,24 +523,15 @@ private:
     std::map<std::pair<DWORD, DWORD>, DWORD> m_mapStageStates;
     std::map<std::pair<DWORD, DWORD>, DWORD> m_mapSamplerStates;
     std::map<DWORD, D3DMATRIX> m_mapTransforms;
-    std::map<DWORD, D3DLIGHT9> m_mapLights;
-    std::map<DWORD, WINBOOL> m_mapLightEnabled;
-    std::map<DWORD, std::vector<float>> m_mapClipPlanes;
-    D3DCLIPSTATUS9 m_clipStatus{};
-    D3DGAMMARAMP m_gammaRamp{};
-    WINBOOL m_bCursorShown = FALSE;
     std::map<DWORD, IDirect3DBaseTexture9*> m_mapTextures;
     struct CStream {
         IDirect3DVertexBuffer9* pBuffer = nullptr;
-        UINT nOffset = 0, nStride = 0, nFreq = 1;
+        UINT nOffset = 0, nStride = 0;
     };
     std::map<UINT, CStream> m_mapStreams;
     IDirect3DIndexBuffer9* m_pIndices = nullptr;
     D3DMATERIAL9 m_material{};
     D3DVIEWPORT9 m_viewport{};
-    RECT m_rcScissor{};
     DWORD m_dwFVF = 0;
     bool m_bInScene = false;
-    bool m_bSoftwareVP = false;
-    float m_fNPatchSegments = 0.0f;
 };

@@ -87,14 +87,7 @@ bool CFakeDirect3D::HasMode(UINT nAdapter, UINT nWidth, UINT nHeight, D3DFORMAT 
 
 // --- IUnknown -----------------------------------------------------------------------
 
-HRESULT CFakeDirect3D::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (riid != __uuidof(IUnknown) && riid != __uuidof(IDirect3D9)) return E_NOINTERFACE;
-    *ppv = this;
-    AddRef();
-    return S_OK;
-}
+HRESULT CFakeDirect3D::QueryInterface(REFIID riid, void** ppv) { return FakeQueryInterface<IDirect3D9>(this, riid, ppv); }
 
 // The object belongs to the test; the count only goes down, to be read back.
 ULONG CFakeDirect3D::AddRef() {
@@ -115,25 +108,9 @@ ULONG CFakeDirect3D::Release() {
 
 // --- IDirect3D9 -----------------------------------------------------------------------
 
-HRESULT CFakeDirect3D::RegisterSoftwareDevice(void*) {
-    Enter("RegisterSoftwareDevice", {});
-    return m_state.Refuse("software devices are not offered");
-}
-
 UINT CFakeDirect3D::GetAdapterCount() {
     Enter("GetAdapterCount", {});
     return UINT(m_vAdapters.size());
-}
-
-HRESULT CFakeDirect3D::GetAdapterIdentifier(UINT Adapter, DWORD Flags, D3DADAPTER_IDENTIFIER9* pIdentifier) {
-    HRESULT hr = Enter("GetAdapterIdentifier", {Adapter, Flags});
-    if (FAILED(hr)) return hr;
-    if (!pIdentifier || Adapter >= m_vAdapters.size()) return m_state.Refuse("adapter or no structure to fill");
-    *pIdentifier = D3DADAPTER_IDENTIFIER9{};
-    lstrcpynA(pIdentifier->Driver, "recording.dll", MAX_DEVICE_IDENTIFIER_STRING);
-    lstrcpynA(pIdentifier->Description, "Recording adapter", MAX_DEVICE_IDENTIFIER_STRING);
-    lstrcpynA(pIdentifier->DeviceName, "\\\\.\\DISPLAY1", 32);
-    return m_state.Leave(D3D_OK);
 }
 
 UINT CFakeDirect3D::GetAdapterModeCount(UINT Adapter, D3DFORMAT Format) {
@@ -165,74 +142,6 @@ HRESULT CFakeDirect3D::GetAdapterDisplayMode(UINT Adapter, D3DDISPLAYMODE* pMode
     if (!pMode || Adapter >= m_vAdapters.size()) return m_state.Refuse("adapter or no mode to fill");
     *pMode = m_vAdapters[Adapter].desktop;
     return m_state.Leave(D3D_OK);
-}
-
-HRESULT CFakeDirect3D::CheckDeviceType(UINT Adapter, D3DDEVTYPE DevType, D3DFORMAT AdapterFormat,
-                                       D3DFORMAT BackBufferFormat, WINBOOL bWindowed) {
-    HRESULT hr = Enter("CheckDeviceType",
-                       {Adapter, uint64_t(DevType), uint64_t(AdapterFormat), uint64_t(BackBufferFormat), uint64_t(bWindowed)});
-    if (FAILED(hr)) return hr;
-    if (Adapter >= m_vAdapters.size()) return m_state.Refuse("adapter " + std::to_string(Adapter));
-    return m_state.Leave(HasDeviceType(DevType) ? D3D_OK : D3DERR_NOTAVAILABLE);
-}
-
-HRESULT CFakeDirect3D::CheckDeviceFormat(UINT Adapter, D3DDEVTYPE DeviceType, D3DFORMAT AdapterFormat, DWORD Usage,
-                                         D3DRESOURCETYPE RType, D3DFORMAT CheckFormat) {
-    HRESULT hr = Enter("CheckDeviceFormat", {Adapter, uint64_t(DeviceType), uint64_t(AdapterFormat), Usage,
-                                             uint64_t(RType), uint64_t(CheckFormat)});
-    if (FAILED(hr)) return hr;
-    if (Adapter >= m_vAdapters.size()) return m_state.Refuse("adapter " + std::to_string(Adapter));
-    return m_state.Leave(HasDeviceType(DeviceType) ? D3D_OK : D3DERR_NOTAVAILABLE);
-}
-
-HRESULT CFakeDirect3D::CheckDeviceMultiSampleType(UINT Adapter, D3DDEVTYPE DeviceType, D3DFORMAT SurfaceFormat,
-                                                  WINBOOL Windowed, D3DMULTISAMPLE_TYPE MultiSampleType,
-                                                  DWORD* pQualityLevels) {
-    HRESULT hr = Enter("CheckDeviceMultiSampleType", {Adapter, uint64_t(DeviceType), uint64_t(SurfaceFormat),
-                                                      uint64_t(Windowed), uint64_t(MultiSampleType)});
-    if (FAILED(hr)) return hr;
-    if (Adapter >= m_vAdapters.size()) return m_state.Refuse("adapter " + std::to_string(Adapter));
-    if (pQualityLevels) *pQualityLevels = 1;
-    return m_state.Leave(HasDeviceType(DeviceType) && MultiSampleType == D3DMULTISAMPLE_NONE ? D3D_OK
-                                                                                             : D3DERR_NOTAVAILABLE);
-}
-
-HRESULT CFakeDirect3D::CheckDepthStencilMatch(UINT Adapter, D3DDEVTYPE DeviceType, D3DFORMAT AdapterFormat,
-                                              D3DFORMAT RenderTargetFormat, D3DFORMAT DepthStencilFormat) {
-    HRESULT hr = Enter("CheckDepthStencilMatch", {Adapter, uint64_t(DeviceType), uint64_t(AdapterFormat),
-                                                  uint64_t(RenderTargetFormat), uint64_t(DepthStencilFormat)});
-    if (FAILED(hr)) return hr;
-    if (Adapter >= m_vAdapters.size()) return m_state.Refuse("adapter " + std::to_string(Adapter));
-    return m_state.Leave(HasDeviceType(DeviceType) && IsDepthFormat(DepthStencilFormat) ? D3D_OK
-                                                                                        : D3DERR_NOTAVAILABLE);
-}
-
-HRESULT CFakeDirect3D::CheckDeviceFormatConversion(UINT Adapter, D3DDEVTYPE DeviceType, D3DFORMAT SourceFormat,
-                                                   D3DFORMAT TargetFormat) {
-    HRESULT hr = Enter("CheckDeviceFormatConversion",
-                       {Adapter, uint64_t(DeviceType), uint64_t(SourceFormat), uint64_t(TargetFormat)});
-    if (FAILED(hr)) return hr;
-    if (Adapter >= m_vAdapters.size()) return m_state.Refuse("adapter " + std::to_string(Adapter));
-    return m_state.Leave(HasDeviceType(DeviceType) ? D3D_OK : D3DERR_NOTAVAILABLE);
-}
-
-HRESULT CFakeDirect3D::GetDeviceCaps(UINT Adapter, D3DDEVTYPE DeviceType, D3DCAPS9* pCaps) {
-    HRESULT hr = Enter("GetDeviceCaps", {Adapter, uint64_t(DeviceType)});
-    if (FAILED(hr)) return hr;
-    if (!pCaps || Adapter >= m_vAdapters.size()) return m_state.Refuse("adapter or no caps to fill");
-    if (!HasDeviceType(DeviceType)) return m_state.Leave(D3DERR_NOTAVAILABLE);
-    CFakeDevice probe;
-    *pCaps = probe.Caps();
-    pCaps->DeviceType = DeviceType;
-    pCaps->AdapterOrdinal = Adapter;
-    if (DeviceType != D3DDEVTYPE_HAL || !m_bHardwareVertexProcessing) pCaps->DevCaps &= ~D3DDEVCAPS_HWTRANSFORMANDLIGHT;
-    return m_state.Leave(D3D_OK);
-}
-
-HMONITOR CFakeDirect3D::GetAdapterMonitor(UINT Adapter) {
-    Enter("GetAdapterMonitor", {Adapter});
-    if (Adapter >= m_vAdapters.size()) return nullptr;
-    return MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
 }
 
 // The rules CreateDevice checks its arguments against.
@@ -306,9 +215,6 @@ HRESULT CFakeDirect3D::CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hF
     const size_t nCall = m_state.m_vCalls.size() - 1;
     m_vDevices.push_back(std::make_unique<CFakeDevice>(setup));
     CFakeDevice* pDevice = m_vDevices.back().get();
-    pDevice->Caps().DeviceType = DeviceType;
-    if (DeviceType != D3DDEVTYPE_HAL || !m_bHardwareVertexProcessing)
-        pDevice->Caps().DevCaps &= ~D3DDEVCAPS_HWTRANSFORMANDLIGHT;
     pp->BackBufferCount = pp->BackBufferCount ? pp->BackBufferCount : 1;  // filled in, as the runtime does
     *ppReturnedDeviceInterface = pDevice;
     m_state.m_vCalls[nCall].pObject = pDevice;

@@ -53,31 +53,25 @@ public:
     STDMETHOD_(ULONG, Release)() override;
 
     // --- IDirect3D9 -----------------------------------------------------------
-    STDMETHOD(RegisterSoftwareDevice)(void* pInitializeFunction) override;
     STDMETHOD_(UINT, GetAdapterCount)() override;
-    STDMETHOD(GetAdapterIdentifier)(UINT Adapter, DWORD Flags, D3DADAPTER_IDENTIFIER9* pIdentifier) override;
     STDMETHOD_(UINT, GetAdapterModeCount)(UINT Adapter, D3DFORMAT Format) override;
     STDMETHOD(EnumAdapterModes)(UINT Adapter, D3DFORMAT Format, UINT Mode, D3DDISPLAYMODE* pMode) override;
     STDMETHOD(GetAdapterDisplayMode)(UINT Adapter, D3DDISPLAYMODE* pMode) override;
-    STDMETHOD(CheckDeviceType)(UINT Adapter, D3DDEVTYPE DevType, D3DFORMAT AdapterFormat, D3DFORMAT BackBufferFormat,
-                               WINBOOL bWindowed) override;
-    STDMETHOD(CheckDeviceFormat)(UINT Adapter, D3DDEVTYPE DeviceType, D3DFORMAT AdapterFormat, DWORD Usage,
-                                 D3DRESOURCETYPE RType, D3DFORMAT CheckFormat) override;
-    STDMETHOD(CheckDeviceMultiSampleType)(UINT Adapter, D3DDEVTYPE DeviceType, D3DFORMAT SurfaceFormat,
-                                          WINBOOL Windowed, D3DMULTISAMPLE_TYPE MultiSampleType,
-                                          DWORD* pQualityLevels) override;
-    STDMETHOD(CheckDepthStencilMatch)(UINT Adapter, D3DDEVTYPE DeviceType, D3DFORMAT AdapterFormat,
-                                      D3DFORMAT RenderTargetFormat, D3DFORMAT DepthStencilFormat) override;
-    STDMETHOD(CheckDeviceFormatConversion)(UINT Adapter, D3DDEVTYPE DeviceType, D3DFORMAT SourceFormat,
-                                           D3DFORMAT TargetFormat) override;
-    STDMETHOD(GetDeviceCaps)(UINT Adapter, D3DDEVTYPE DeviceType, D3DCAPS9* pCaps) override;
-    STDMETHOD_(HMONITOR, GetAdapterMonitor)(UINT Adapter) override;
     STDMETHOD(CreateDevice)(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFocusWindow, DWORD BehaviorFlags,
                             D3DPRESENT_PARAMETERS* pPresentationParameters,
                             IDirect3DDevice9** ppReturnedDeviceInterface) override;
+    // The calls the saver never makes.
+    FAKE_DIRECT3D9_NOT_OFFERED
 
 private:
     HRESULT Enter(const char* pszMethod, std::initializer_list<uint64_t> args);
+    // Logs a call the fake does not offer and refuses it (FAKE_NOT_OFFERED).
+    template <class R>
+    R NotOffered(const char* pszMethod) {
+        HRESULT hr = Enter(pszMethod, {});
+        if (SUCCEEDED(hr)) hr = m_state.Refuse("not offered by the recording Direct3D object");
+        return NotOfferedAnswer<R>(hr);
+    }
     bool HasDeviceType(D3DDEVTYPE type) const;
     bool HasMode(UINT nAdapter, UINT nWidth, UINT nHeight, D3DFORMAT format, UINT nRefresh) const;
     // Why Direct3D 9 would refuse these arguments (empty when it would not).

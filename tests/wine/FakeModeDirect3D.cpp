@@ -3,22 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include <gtest/gtest.h>
+
 #include "FakeDevice.h"
 
-HRESULT CFakeModeDirect3D::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (riid != __uuidof(IUnknown) && riid != __uuidof(IDirect3D9)) return E_NOINTERFACE;
-    *ppv = this;
-    AddRef();
-    return S_OK;
-}
-
-HRESULT CFakeModeDirect3D::GetAdapterIdentifier(UINT nAdapter, DWORD, D3DADAPTER_IDENTIFIER9* pId) {
-    if (nAdapter != 0 || !pId) return D3DERR_INVALIDCALL;
-    std::memset(pId, 0, sizeof *pId);
-    return D3D_OK;
-}
+HRESULT CFakeModeDirect3D::QueryInterface(REFIID riid, void** ppv) { return FakeQueryInterface<IDirect3D9>(this, riid, ppv); }
 
 UINT CFakeModeDirect3D::GetAdapterModeCount(UINT nAdapter, D3DFORMAT format) {
     if (nAdapter != 0) return 0;
@@ -40,12 +29,6 @@ HRESULT CFakeModeDirect3D::GetAdapterDisplayMode(UINT nAdapter, D3DDISPLAYMODE* 
     if (nAdapter != 0 || !pMode) return D3DERR_INVALIDCALL;
     if (FAILED(hrDisplayMode)) return hrDisplayMode;
     *pMode = desktop;
-    return D3D_OK;
-}
-
-HRESULT CFakeModeDirect3D::GetDeviceCaps(UINT nAdapter, D3DDEVTYPE, D3DCAPS9* pCaps) {
-    if (nAdapter != 0 || !pCaps) return D3DERR_INVALIDCALL;
-    std::memset(pCaps, 0, sizeof *pCaps);
     return D3D_OK;
 }
 
@@ -73,4 +56,9 @@ HRESULT CFakeModeDirect3D::CreateDevice(UINT nAdapter, D3DDEVTYPE type, HWND, DW
     m_pDevice->AddRef();
     *ppDevice = m_pDevice;
     return D3D_OK;
+}
+
+HRESULT CFakeModeDirect3D::Refuse(const char* pszMethod) {
+    ADD_FAILURE() << pszMethod << ": not offered by the recording Direct3D object";
+    return D3DERR_INVALIDCALL;
 }

@@ -3,6 +3,8 @@
 // adapter with a desktop mode and a list of modes, and CreateDevice that
 // records every call and hands out a test-owned CFakeDevice.
 //
+// Calls the saver never makes fail the test.
+//
 // CreateDevice refuses (D3DERR_NOTAVAILABLE) a full-screen mode the adapter
 // does not list (size, format and refresh rate; rate 0 is the adapter's
 // default), any call while refuseAll is set, and the modes in refusedSizes.
@@ -10,6 +12,8 @@
 
 #include <utility>
 #include <vector>
+
+#include "FakeNotOffered.h"
 
 class CFakeDevice;
 
@@ -38,31 +42,23 @@ public:
     STDMETHOD(QueryInterface)(REFIID riid, void** ppv) override;
     STDMETHOD_(ULONG, AddRef)() override { return ++refs; }
     STDMETHOD_(ULONG, Release)() override { return refs > 0 ? --refs : 0; }  // the test owns it
-    STDMETHOD(RegisterSoftwareDevice)(void*) override { return D3DERR_NOTAVAILABLE; }
     STDMETHOD_(UINT, GetAdapterCount)() override { return 1; }
-    STDMETHOD(GetAdapterIdentifier)(UINT nAdapter, DWORD, D3DADAPTER_IDENTIFIER9* pId) override;
     STDMETHOD_(UINT, GetAdapterModeCount)(UINT nAdapter, D3DFORMAT format) override;
     STDMETHOD(EnumAdapterModes)(UINT nAdapter, D3DFORMAT format, UINT nMode, D3DDISPLAYMODE* pMode) override;
     STDMETHOD(GetAdapterDisplayMode)(UINT nAdapter, D3DDISPLAYMODE* pMode) override;
-    STDMETHOD(CheckDeviceType)(UINT, D3DDEVTYPE, D3DFORMAT, D3DFORMAT, WINBOOL) override { return D3D_OK; }
-    STDMETHOD(CheckDeviceFormat)(UINT, D3DDEVTYPE, D3DFORMAT, DWORD, D3DRESOURCETYPE, D3DFORMAT) override {
-        return D3D_OK;
-    }
-    STDMETHOD(CheckDeviceMultiSampleType)(UINT, D3DDEVTYPE, D3DFORMAT, WINBOOL, D3DMULTISAMPLE_TYPE,
-                                          DWORD*) override {
-        return D3DERR_NOTAVAILABLE;
-    }
-    STDMETHOD(CheckDepthStencilMatch)(UINT, D3DDEVTYPE, D3DFORMAT, D3DFORMAT, D3DFORMAT) override {
-        return D3D_OK;
-    }
-    STDMETHOD(CheckDeviceFormatConversion)(UINT, D3DDEVTYPE, D3DFORMAT, D3DFORMAT) override { return D3D_OK; }
-    STDMETHOD(GetDeviceCaps)(UINT nAdapter, D3DDEVTYPE, D3DCAPS9* pCaps) override;
-    STDMETHOD_(HMONITOR, GetAdapterMonitor)(UINT) override { return nullptr; }
     STDMETHOD(CreateDevice)(UINT nAdapter, D3DDEVTYPE type, HWND hFocus, DWORD dwFlags,
                             D3DPRESENT_PARAMETERS* pParams, IDirect3DDevice9** ppDevice) override;
+    // The calls the saver never makes.
+    FAKE_DIRECT3D9_NOT_OFFERED
 
 private:
     bool Offers(const D3DPRESENT_PARAMETERS& params) const;
+    // A call the saver never makes fails the test (FAKE_NOT_OFFERED).
+    HRESULT Refuse(const char* pszMethod);
+    template <class R>
+    R NotOffered(const char* pszMethod) {
+        return NotOfferedAnswer<R>(Refuse(pszMethod));
+    }
 
     CFakeDevice* m_pDevice;
 };

@@ -1,5 +1,43 @@
-# Measurements of recorded sound for the audio end-to-end tests (sourced).
+# Sound (sourced by harness.sh): a private PulseAudio whose null sink
+# records what the saver plays, and measurements of recorded sound.
+#   harness_pulse_start, harness_record_start WAV, harness_record_stop
 # Sound files are WAV or anything sox reads; levels are linear, 1 = full scale.
+
+# PulseAudio with one null sink "cap" (its monitor is "cap.monitor"), private
+# to this harness; Wine and pactl reach it through PULSE_SERVER.
+harness_pulse_start() {
+  local dir=$HARNESS_TMP/pulse i
+  mkdir -p "$dir"
+  export PULSE_RUNTIME_PATH=$dir PULSE_STATE_PATH=$dir PULSE_SERVER=unix:$dir/native
+  pulseaudio --daemonize=no --exit-idle-time=-1 --disallow-exit=yes -n \
+    --load="module-native-protocol-unix auth-anonymous=1 socket=$dir/native" \
+    --load="module-null-sink sink_name=cap" \
+    >"$HARNESS_TMP/pulseaudio.txt" 2>&1 </dev/null &
+  HARNESS_PULSE_PID=$!
+  _harness_track "$HARNESS_PULSE_PID"
+  for i in $(seq 1 100); do
+    pactl info >/dev/null 2>&1 && break
+    harness_alive "$HARNESS_PULSE_PID" || break
+    sleep 0.1
+  done
+  pactl set-default-sink cap >/dev/null 2>&1 || {
+    harness_note "PulseAudio did not start: $(tail -n3 "$HARNESS_TMP/pulseaudio.txt")"; return 1; }
+  harness_note "PulseAudio null sink 'cap' (pid $HARNESS_PULSE_PID)"
+}
+
+# Records what reaches the null sink into a WAV file until harness_record_stop.
+harness_record_start() {
+  parec -d cap.monitor --file-format=wav "$1" >/dev/null 2>&1 </dev/null &
+  HARNESS_RECORD_PID=$!
+  _harness_track "$HARNESS_RECORD_PID"
+}
+
+harness_record_stop() {
+  harness_kill_pid "$HARNESS_RECORD_PID"
+  HARNESS_RECORD_PID=
+}
+
+# --- measurements of recorded sound -------------------------------------------
 
 # audio_stat FILE FIELD [sox effects...]: one line of "sox stat", e.g.
 # "RMS amplitude" or "Maximum amplitude".
@@ -8,11 +46,7 @@ audio_stat() {
   sox "$file" -n "$@" stat 2>&1 | sed -n "s/^$field: *//p" | head -n1
 }
 
-audio_rms() { audio_stat "$1" 'RMS     amplitude' "${@:2}"; }
 audio_peak() { audio_stat "$1" 'Maximum amplitude' "${@:2}"; }
-
-# audio_db LEVEL: the level in dB (-200 for silence).
-audio_db() { awk -v v="$1" 'BEGIN { if (v > 0) printf "%.1f", 20 * log(v) / log(10); else print -200 }'; }
 
 # audio_envelope FILE WINDOW_S: the RMS of each WINDOW_S of FILE (both
 # channels), one value a line.
@@ -20,14 +54,6 @@ audio_envelope() {
   sox "$1" -t dat -c 1 - 2>/dev/null | awk -v rate=44100 -v win="$2" '
     /^;/ { next }
     { s += $2 * $2; n++; if (n >= rate * win) { print sqrt(s / n); s = 0; n = 0 } }'
-}
-
-# audio_onset FILE LEVEL: seconds until the sound first exceeds LEVEL.
-audio_onset() {
-  sox "$1" -t dat - 2>/dev/null | awk -v level="$2" '
-    /^;/ { next }
-    { if ($2 > level || $2 < -level || $3 > level || $3 < -level) { print $1; found = 1; exit } }
-    END { if (!found) print -1 }'
 }
 
 # audio_match SHORT LONG [loop] [GAIN]: how well the envelope SHORT (one
@@ -63,19 +89,15 @@ audio_match() {
     }' "$1" "$2"
 }
 
-# audio_share_above ENVELOPE LEVEL: the share of windows louder than LEVEL.
-audio_share_above() {
-  awk -v level="$2" '{ n++; if ($1 > level) k++ } END { printf "%.3f", n ? k / n : 0 }' "$1"
-}
-
 # audio_extract SCR ID OUT.wav: MEDIADATA resource ID of the saver, decoded.
 audio_extract() {
   local ogg=${3%.wav}.ogg
   wrestool -x --raw --type=MEDIADATA --name="$2" "$1" >"$ogg" && sox "$ogg" "$3"
 }
 
-# audio_bas_files PREFIX: the "bas" temporary files in the prefix.
-audio_bas_files() { find "$1/drive_c" -iname 'bas*.tmp' 2>/dev/null; }
+# audio_bas_files: the "bas" temporary files (copies of the audio library)
+# in the prefix.
+audio_bas_files() { find "$WINEPREFIX/drive_c" -iname 'bas*.tmp' 2>/dev/null; }
 
 # audio_ratio A B: A / B with three decimals.
 audio_ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", (b > 0 ? a / b : 0) }'; }
