@@ -17,6 +17,12 @@
 
 struct OverlayGlyph;
 
+// Ends this process with the code at once. Used after a full shutdown at the
+// session's end, when the system is about to end the process anyway: the
+// libraries' detach that ExitProcess would still run can take long enough
+// for the system to kill the process half-way.
+inline void WINAPI EndProcessAtOnce(UINT nCode) { TerminateProcess(GetCurrentProcess(), nCode); }
+
 constexpr int kMaxMonitors = 9;
 constexpr UINT_PTR kPreviewTimer = 1;
 constexpr UINT_PTR kFpsTimer = 7;
@@ -162,7 +168,7 @@ public:
     int32_t m_nMouseSkip = 10;
     // Ends the process when the session ends, once the run is shut down
     // (tests put their own in).
-    void(WINAPI* m_pEndProcess)(UINT) = ExitProcess;
+    void(WINAPI* m_pEndProcess)(UINT) = EndProcessAtOnce;
 
 protected:
     void ReleaseOverlay();

@@ -276,7 +276,7 @@ LRESULT CEECore::EE_Core_HandleMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPAR
     case WM_ENDSESSION:
         // Windows may end the process as soon as this returns: release
         // everything now, so the audio library's copy does not stay behind,
-        // and end the process with a clean exit code rather than be killed.
+        // then end the process with a clean exit code before it is killed.
         if (wParam) {
             EE_Core_Shutdown();
             m_pEndProcess(0);
