@@ -69,6 +69,7 @@ HARNESS_HOSTS=0
 HARNESS_HOST_OUT=
 HARNESS_EXIT_CODE=
 HARNESS_EXIT_MS=
+HARNESS_CLOCK_OFFSET_MS=  # the saver's clock minus the wall clock (harness_saver_clock_ms)
 HARNESS_REG_TOUCHED=0
 HARNESS_MOUSE_X=
 HARNESS_MOUSE_Y=
@@ -168,6 +169,7 @@ harness_begin() {
   harness_start "$CORDELUNE_WINEPREFIX" "${CORDELUNE_WINEARCH:-win32}" ||
     { echo "FAIL: the harness could not start Xvfb and Wine"; exit 1; }
   harness_check_arch "$HARNESS_SAVER_SCR" || exit 1
+  harness_saver_clock_offset
   # A test may leave settings behind through the saver itself (the dialog).
   HARNESS_REG_TOUCHED=1
 }

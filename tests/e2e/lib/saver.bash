@@ -32,8 +32,17 @@ harness_poll() {
 
 # The saver's times are Wine's tick count, which follows the raw monotonic
 # clock; /proc/uptime runs ahead of it by the clock's slew since boot (180 ms
-# after four hours here), enough to misplace a frame.
-harness_saver_clock_ms() { python3 -c 'import time; print(int(time.clock_gettime(time.CLOCK_MONOTONIC_RAW) * 1000))'; }
+# after four hours here), enough to misplace a frame. The shell cannot read
+# that clock, and starting a reader for each reading takes longer than a
+# frame (0.6 s through a pyenv shim), so its offset from the wall clock is
+# read once and `date` does the rest.
+harness_saver_clock_ms() {
+  [ -n "$HARNESS_CLOCK_OFFSET_MS" ] || harness_saver_clock_offset
+  echo $(( $(date +%s%N) / 1000000 + HARNESS_CLOCK_OFFSET_MS ))
+}
+harness_saver_clock_offset() {
+  HARNESS_CLOCK_OFFSET_MS=$(python3 -c 'import time; print(round((time.clock_gettime(time.CLOCK_MONOTONIC_RAW) - time.time()) * 1000))')
+}
 
 # A fresh, empty $HARNESS_LOG for the next run (run1.log, run2.log...).
 harness_new_log() {
