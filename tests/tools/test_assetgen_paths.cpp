@@ -21,14 +21,20 @@ CCameraPath LoadPath(const std::string& name) {
 std::string IdleName(int n) { return "camera_idle_" + std::to_string(n + 1) + ".MODEL"; }
 std::string ActionName(int n) { return "camera_action_" + std::to_string(n + 1) + ".MODEL"; }
 
-// Inside the view frustum of the path's projection, 'margin' in from each side.
-bool Sees(const CCameraPath& path, uint32_t key, D3DXVECTOR3 p, float margin = 0.f) {
+// The point's clip coordinates seen through the path's camera at the key.
+bool ClipPosition(const CCameraPath& path, uint32_t key, D3DXVECTOR3 p, float (&c)[4]) {
     const D3DXVECTOR3 eye = path.Eye(key), at = path.Target(key), up{0, 1, 0};
     D3DXMATRIX view, viewProj;
     if (!D3DXMatrixLookAtLH(&view, &eye, &at, &up)) return false;
     D3DXMatrixMultiply(&viewProj, &view, &path.m_Projection);
-    float c[4];
     for (int i = 0; i < 4; ++i) c[i] = p.x * viewProj(0, i) + p.y * viewProj(1, i) + p.z * viewProj(2, i) + viewProj(3, i);
+    return true;
+}
+
+// Inside the view frustum of the path's projection, 'margin' in from each side.
+bool Sees(const CCameraPath& path, uint32_t key, D3DXVECTOR3 p, float margin = 0.f) {
+    float c[4];
+    if (!ClipPosition(path, key, p, c)) return false;
     const float lim = c[3] * (1.f - margin);
     return c[3] > 0 && c[2] >= 0 && c[2] <= c[3] && std::fabs(c[0]) <= lim && std::fabs(c[1]) <= lim;
 }
@@ -146,13 +152,8 @@ float CapShareOfRow() {
 
 // A point on the screen in normalised device coordinates (x, y in -1..1).
 bool Project(const CCameraPath& path, uint32_t key, D3DXVECTOR3 p, float& x, float& y) {
-    const D3DXVECTOR3 eye = path.Eye(key), at = path.Target(key), up{0, 1, 0};
-    D3DXMATRIX view, viewProj;
-    if (!D3DXMatrixLookAtLH(&view, &eye, &at, &up)) return false;
-    D3DXMatrixMultiply(&viewProj, &view, &path.m_Projection);
     float c[4];
-    for (int i = 0; i < 4; ++i) c[i] = p.x * viewProj(0, i) + p.y * viewProj(1, i) + p.z * viewProj(2, i) + viewProj(3, i);
-    if (c[3] <= 0) return false;
+    if (!ClipPosition(path, key, p, c) || c[3] <= 0) return false;
     x = c[0] / c[3];
     y = c[1] / c[3];
     return true;
