@@ -197,8 +197,11 @@ bool ProcessEntry(UnpackState& s, bool bSolidArchive) {
 
 bool SearchAndExtract(UnpackState& s) {
     if (!CheckArchiveMarker(s)) return false;
-    s.pWindow = static_cast<uint8_t*>(std::malloc(kWindowSize));
+    // Zeroed by the allocator: fresh pages cost nothing until a decode
+    // touches them, so a small entry never clears the whole window.
+    s.pWindow = static_cast<uint8_t*>(std::calloc(kWindowSize, 1));
     if (!s.pWindow) return false;
+    s.bWindowUsed = false;
     if (s.archiveHeader.nHeadSize < kArchiveHeaderSize) return false;
     s.pArchive->nReadOffset += s.archiveHeader.nHeadSize - kArchiveHeaderSize;
     const bool bSolid = (s.archiveHeader.nFlags & kArchiveFlagSolid) != 0;

@@ -521,7 +521,10 @@ void ResetDecoder(UnpackState& s) {
     s.nHistoryPos = 0;
     s.nLastDistance = 0;
     s.nLastLength = 0;
-    std::memset(s.pWindow, 0, kWindowSize);
+    // A decode starts from a zeroed window (matches may reach before the
+    // first byte written); only one used already needs clearing.
+    if (s.bWindowUsed) std::memset(s.pWindow, 0, kWindowSize);
+    s.bWindowUsed = true;
     std::memset(s.aPrevLengths, 0, sizeof(s.aPrevLengths));
     std::memset(s.aLengths, 0, sizeof(s.aLengths));
     s.nUnpackPos = 0;

@@ -162,6 +162,7 @@ struct UnpackState {
     uint32_t nOutputPos = 0;     // bytes delivered into pOutput
     uint32_t nOutputCrc = 0;     // CRC-32 register over them, kept by FlushWindow
     uint8_t* pWindow = nullptr;
+    bool bWindowUsed = false;    // a decode has written pWindow since it was zeroed
     uint32_t aCrcTable[256] = {};
     Crc32Slices crcSlices = {};  // the same table, eight bytes a step
 

@@ -236,9 +236,18 @@ TEST(ArchiveDecoder, MatchesReachingBeforeTheEntryReadTheZeroedWindow) {
     z.Match(5, 0x100000);    // the byte about to be overwritten itself
     z.Match(260, 0xFFFFF);
     z.Literals(RandomBytes(10, 13));
-    const Extracted x = Extract(Archive({Packed("t", z.bits.Finish(), z.content)}), "t");
+    const std::vector<uint8_t> packed = z.bits.Finish();
+    const Extracted x = Extract(Archive({Packed("t", packed, z.content)}), "t");
     EXPECT_EQ(x.result, 1);
     EXPECT_TRUE(x.data == z.content);
+    // In a solid archive an entry that starts a new stream reads zeros there
+    // too, not what the entry decoded before it left in the window.
+    LzStream before;
+    before.Literals(RandomBytes(3000, 15));
+    const std::vector<Entry> entries = {Packed("a", before.bits.Finish(), before.content), Packed("t", packed, z.content)};
+    const Extracted y = Extract(Archive(entries, kArchiveFlagSolid), "t");
+    EXPECT_EQ(y.result, 1);
+    EXPECT_TRUE(y.data == z.content);
 }
 
 TEST(ArchiveDecoder, FarMatchesReadAheadInTheWrappedWindow) {
