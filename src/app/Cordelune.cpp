@@ -68,12 +68,12 @@ HRESULT CCordelune::EE_Core_FreeScene() {
     return S_OK;
 }
 
-HRESULT CCordelune::EE_Core_DeviceLost() {
+HRESULT CCordelune::OnDeviceLost() {
     m_Scene.ReleaseDefaultPool();
     return S_OK;
 }
 
-HRESULT CCordelune::EE_Core_DeviceReset(IDirect3DDevice9* pDevice) {
+HRESULT CCordelune::OnDeviceReset(IDirect3DDevice9* pDevice) {
     m_Scene.RestoreDefaultPool(pDevice);
     return S_OK;
 }

@@ -15,8 +15,8 @@ public:
     HRESULT EE_Core_FrameMove(IDirect3DDevice9* pDevice, float fElapsedMs) override;
     HRESULT EE_Core_FrameRender(IDirect3DDevice9* pDevice) override;
     HRESULT EE_Core_FreeScene() override;
-    HRESULT EE_Core_DeviceLost() override;
-    HRESULT EE_Core_DeviceReset(IDirect3DDevice9* pDevice) override;
+    HRESULT OnDeviceLost() override;
+    HRESULT OnDeviceReset(IDirect3DDevice9* pDevice) override;
 
     // What the scene reads from the application: settings, quotes, overlay.
     SceneInputs MakeSceneInputs();

@@ -22,5 +22,5 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
         return int(DialogBoxParamA(hInstance, MAKEINTRESOURCEA(IDD_NO_DIRECTX), nullptr,
                                    NoDirectXDialogProc, 0));
     g_Cordelune.EE_Core_Startup(hInstance);
-    return g_Cordelune.EE_Core_RunMode(hInstance);
+    return g_Cordelune.DispatchRunMode(hInstance);
 }

@@ -52,8 +52,8 @@ HRESULT CEECore::EE_Core_BeginShutdown() { return S_OK; }
 HRESULT CEECore::EE_Core_LoadScene(IDirect3DDevice9*) { return S_OK; }
 HRESULT CEECore::EE_Core_SceneLoaded(IDirect3DDevice9*) { return S_OK; }
 HRESULT CEECore::EE_Core_FreeScene() { return S_OK; }
-HRESULT CEECore::EE_Core_DeviceLost() { return S_OK; }
-HRESULT CEECore::EE_Core_DeviceReset(IDirect3DDevice9*) { return S_OK; }
+HRESULT CEECore::OnDeviceLost() { return S_OK; }
+HRESULT CEECore::OnDeviceReset(IDirect3DDevice9*) { return S_OK; }
 
 HRESULT CEECore::EE_Core_FrameMove(IDirect3DDevice9* pDevice, float) {
     const D3DXVECTOR3 eye(0.f, 0.f, -1.f), at(0.f, 0.f, 0.f), up(0.f, 1.f, 0.f);
@@ -89,29 +89,6 @@ void CEECore::EE_Core_Reset() {
     m_nFrameParity = 1;
 }
 
-// The preview's first phase: about half a second of messages for the preview
-// window only, ended by timer 1. It sleeps until a message comes, and wakes
-// now and then to end the preview if its window or the parent has gone: a
-// wait for messages of a destroyed window would never end.
-static void RunPreviewFirstPhase(CEECore& core) {
-    constexpr DWORD kWatchMs = 100;
-    core.m_bPreviewWait = 1;
-    PostMessageA(core.m_hWnd, WM_USER, 0, 0);
-    MSG msg;
-    while (core.m_bPreviewWait == 1 && core.EE_Core_WatchPreview()) {
-        if (!PeekMessageA(&msg, core.m_hWnd, 0, 0, PM_REMOVE)) {
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, kWatchMs, QS_ALLINPUT);
-            continue;
-        }
-        if (msg.message == WM_QUIT) {
-            PostQuitMessage(0);
-            break;
-        }
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
-
 HRESULT CEECore::EE_Core_Startup(HINSTANCE hInstance) {
     EE_Core_LoadLocalization();
     EE_Core_Reset();
@@ -127,7 +104,7 @@ HRESULT CEECore::EE_Core_Startup(HINSTANCE hInstance) {
     EE_Core_EnumMonitors();
     if (m_nRunMode == RUNMODE_PREVIEW || m_nRunMode == RUNMODE_SAVER || m_nRunMode == RUNMODE_TEST)
         EE_Core_CreateWindow();
-    if (m_nRunMode == RUNMODE_PREVIEW && m_hWnd) RunPreviewFirstPhase(*this);
+    if (m_nRunMode == RUNMODE_PREVIEW && m_hWnd) RunPreviewFirstPhase();
     return S_OK;
 }
 
@@ -206,7 +183,7 @@ HRESULT CEECore::EE_Core_Run() {
             DispatchMessageA(&msg);
         } else {
             if (m_nRunMode != RUNMODE_PREVIEW && m_pDevice) EE_Core_Frame();
-            if (m_nRunMode == RUNMODE_PREVIEW) EE_Core_WatchPreview();
+            if (m_nRunMode == RUNMODE_PREVIEW) WatchPreview();
             Sleep(2);
         }
     }
@@ -226,12 +203,12 @@ DeviceState CooperativeState(IDirect3DDevice9* pDevice) {
 
 }  // namespace
 
-bool CEECore::EE_Core_PrepareDevice(uint32_t nNow) {
+bool CEECore::PrepareDevice(uint32_t nNow) {
     const bool bEndWhenBlank = m_nRunMode == RUNMODE_SAVER;
     const bool bWasLost = m_DeviceRecovery.IsLost();
     DeviceStep step = m_DeviceRecovery.Next(CooperativeState(m_pDevice), nNow, bEndWhenBlank);
     if (!bWasLost && m_DeviceRecovery.IsLost()) LogMessage(LogPath(), "device lost\t%u\n", unsigned(nNow));
-    if (step == DeviceStep::Reset && SUCCEEDED(EE_Core_ResetDevice()))
+    if (step == DeviceStep::Reset && SUCCEEDED(ResetDevice()))
         step = m_DeviceRecovery.Next(CooperativeState(m_pDevice), nNow, bEndWhenBlank);
     if (step == DeviceStep::EndRun) {
         LogMessage(LogPath(), "no picture for 10 s\t%u\n", unsigned(nNow));
@@ -245,7 +222,7 @@ void CEECore::EE_Core_Frame() {
     const uint32_t nNow = timeGetTime();
     const float fElapsed = float(MsSince(m_nLastFrameTime, nNow));
     m_nLastFrameTime = timeGetTime();
-    if (m_pDevice && EE_Core_PrepareDevice(nNow)) {
+    if (m_pDevice && PrepareDevice(nNow)) {
         EE_Core_FrameMove(m_pDevice, fElapsed);
         EE_Core_FrameRender(m_pDevice);
         m_nFrameParity = 1 - m_nFrameParity;
@@ -255,7 +232,7 @@ void CEECore::EE_Core_Frame() {
             LogMessage(LogPath(), "first frame\t%u\n", unsigned(timeGetTime()));
         }
     }
-    ++m_nFrameCounter;
+    m_FrameRate.CountFrame();
 }
 
 // --- shutdown -------------------------------------------------------------------
@@ -265,7 +242,7 @@ void CEECore::ReleaseOverlay() {
         if (pTexture) { pTexture->Release(); pTexture = nullptr; }
     if (m_pAmTexture) { m_pAmTexture->Release(); m_pAmTexture = nullptr; }
     if (m_pPmTexture) { m_pPmTexture->Release(); m_pPmTexture = nullptr; }
-    EE_Core_ReleaseOverlayQuad();
+    ReleaseOverlayQuad();
 }
 
 void CEECore::EE_Core_Shutdown() {

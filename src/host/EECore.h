@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/DeviceRecovery.h"
+#include "host/FrameRate.h"
 #include "settings/ModeList.h"
 #include "settings/QuoteRecord.h"
 #include "settings/SaverSettings.h"
@@ -84,8 +85,8 @@ public:
     // A lost device is reset: first the application releases what it holds in
     // D3DPOOL_DEFAULT; after a successful Reset and EE_Core_InitD3Device it
     // makes those resources again (managed ones stay).
-    virtual HRESULT EE_Core_DeviceLost();
-    virtual HRESULT EE_Core_DeviceReset(IDirect3DDevice9* pDevice);
+    virtual HRESULT OnDeviceLost();
+    virtual HRESULT OnDeviceReset(IDirect3DDevice9* pDevice);
 
     // Framework steps.
     HRESULT EE_Core_Startup(HINSTANCE hInstance);
@@ -94,21 +95,27 @@ public:
     void EE_Core_Frame();
     // The device's state for a frame at nNow, after a reset where one is
     // due; true when the frame can draw. May end the run (full screen).
-    bool EE_Core_PrepareDevice(uint32_t nNow);
+    bool PrepareDevice(uint32_t nNow);
     // Releases the default pool, resets with the creation's present
     // parameters, sets the device states and recreates the default pool.
-    HRESULT EE_Core_ResetDevice();
+    HRESULT ResetDevice();
     void EE_Core_RequestExit();
     void EE_Core_Shutdown();
-    int EE_Core_RunMode(HINSTANCE hInstance);  // the entry point's dispatch
+    int DispatchRunMode(HINSTANCE hInstance);  // the entry point's dispatch
 
     // Window and input.
     void EE_Core_EnumMonitors();
     HRESULT EE_Core_CreateWindow();
-    // Mode 1: false, after ending the run, once the preview window or its
-    // parent is gone.
-    bool EE_Core_WatchPreview();
-    LRESULT EE_Core_HandleMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+    // The preview (mode 1): its first phase of about half a second, the
+    // handshake's two messages, and the watch: false, after ending the run,
+    // once the preview window or its parent is gone.
+    void RunPreviewFirstPhase();
+    void StartPreviewTimer(HWND hWnd);     // WM_USER
+    void EndPreviewFirstPhase(HWND hWnd);  // timer 1
+    bool WatchPreview();
+    void LoadPreviewPicture();
+    void PaintPreview(HWND hWnd);
+    LRESULT HandleMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 
     // Direct3D.
     HRESULT EE_Core_CreateD3DObject();
@@ -116,8 +123,8 @@ public:
     int32_t EE_Core_SelectMode();
     HRESULT EE_Core_CreateD3Device(HWND hWnd);
     HRESULT EE_Core_LoadOverlay(IDirect3DDevice9* pDevice);
-    void EE_Core_ReleaseOverlayQuad();  // the overlay's default-pool buffer
-    HRESULT EE_Core_RestoreOverlayQuad(IDirect3DDevice9* pDevice);
+    void ReleaseOverlayQuad();  // the overlay's default-pool buffer
+    HRESULT RestoreOverlayQuad(IDirect3DDevice9* pDevice);
     HRESULT EE_Core_DrawOverlay(IDirect3DDevice9* pDevice);
     HRESULT EE_Core_DrawQuad(IDirect3DVertexBuffer9* pBuffer, D3DCOLOR nColor,
                              const D3DVIEWPORT9& viewport, float x, float y, float w, float h);
@@ -159,8 +166,7 @@ public:
     IDirect3DTexture9* m_pPmTexture = nullptr;
     IDirect3DVertexBuffer9* m_pOverlayQuad = nullptr;
     int32_t m_nFrameParity = 1;
-    int32_t m_nFps = 0;
-    int32_t m_nFrameCounter = 0;
+    CFrameRate m_FrameRate;
     // Kept as the unsigned counter: a float loses whole milliseconds once the
     // system has been up for a few hours.
     uint32_t m_nLastFrameTime = 0;

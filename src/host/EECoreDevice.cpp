@@ -162,14 +162,14 @@ HRESULT CEECore::EE_Core_CreateD3Device(HWND hWnd) {
     return S_OK;
 }
 
-HRESULT CEECore::EE_Core_ResetDevice() {
+HRESULT CEECore::ResetDevice() {
     if (!m_pDevice) return E_FAIL;
     // Reset refuses while anything of the default pool is alive; released
     // once per loss, however many attempts it takes.
     if (!m_bDefaultPoolReleased) {
         m_bDefaultPoolReleased = true;
-        EE_Core_ReleaseOverlayQuad();
-        EE_Core_DeviceLost();
+        ReleaseOverlayQuad();
+        OnDeviceLost();
     }
     D3DPRESENT_PARAMETERS params = g_PresentParams;  // Reset may write to them
     const HRESULT hr = m_pDevice->Reset(&params);
@@ -180,8 +180,8 @@ HRESULT CEECore::EE_Core_ResetDevice() {
     }
     m_bDefaultPoolReleased = false;
     EE_Core_InitD3Device(m_pDevice);
-    EE_Core_RestoreOverlayQuad(m_pDevice);
-    EE_Core_DeviceReset(m_pDevice);
+    RestoreOverlayQuad(m_pDevice);
+    OnDeviceReset(m_pDevice);
     LogMessage(LogPath(), "device reset\t%u\n", unsigned(timeGetTime()));
     return S_OK;
 }

@@ -22,7 +22,7 @@ bool IsThirtyTwoBit(D3DFORMAT nFormat) {
 
 }  // namespace
 
-int CEECore::EE_Core_RunMode(HINSTANCE) {
+int CEECore::DispatchRunMode(HINSTANCE) {
     switch (m_nRunMode) {
     case RUNMODE_CONFIG:
         EE_Core_ShowConfigDialog();
@@ -32,7 +32,7 @@ int CEECore::EE_Core_RunMode(HINSTANCE) {
     case RUNMODE_TEST:
         // A preview whose window could not be made (no such parent, or one
         // already destroyed) or is gone already has nothing left to show.
-        if (!EE_Core_WatchPreview()) break;
+        if (!WatchPreview()) break;
         EE_Core_ReadSettings(m_Settings);
         SettingsRead();
         EE_Core_SelectMode();

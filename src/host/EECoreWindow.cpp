@@ -20,7 +20,7 @@ MouseTrack g_MouseTrack;  // last mouse position seen, process-wide
 
 LRESULT CALLBACK SaverWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
     if (!g_pEECore) return DefWindowProcA(hWnd, uMsg, wParam, lParam);
-    return g_pEECore->EE_Core_HandleMessage(hWnd, uMsg, wParam, lParam);
+    return g_pEECore->HandleMessage(hWnd, uMsg, wParam, lParam);
 }
 
 // One adapter of EnumDisplayDevicesA with its first monitor's description
@@ -83,22 +83,6 @@ AdapterReport ReportAdapter(ListedAdapter& listed, const std::vector<NamedMonito
 }
 
 void HidePointer() { SetCursor(nullptr); }
-
-void PaintPreview(HWND hWnd, HBITMAP hBitmap) {
-    PAINTSTRUCT ps;
-    HDC hdc = BeginPaint(hWnd, &ps);
-    if (hdc && hBitmap) {
-        BITMAP bm;
-        std::memset(&bm, 0, sizeof bm);
-        GetObjectA(hBitmap, sizeof bm, &bm);
-        HDC hMem = CreateCompatibleDC(hdc);
-        HGDIOBJ hOld = SelectObject(hMem, hBitmap);
-        BitBlt(hdc, 0, 0, bm.bmWidth, bm.bmHeight, hMem, 0, 0, SRCCOPY);
-        SelectObject(hMem, hOld);
-        DeleteDC(hMem);
-    }
-    EndPaint(hWnd, &ps);
-}
 
 bool IsExitSysCommand(WPARAM wParam) {
     return wParam == SC_NEXTWINDOW || wParam == SC_PREVWINDOW || wParam == SC_CLOSE ||
@@ -206,11 +190,10 @@ HRESULT CEECore::EE_Core_CreateWindow() {
     return E_FAIL;
 }
 
-LRESULT CEECore::EE_Core_HandleMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+LRESULT CEECore::HandleMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
     switch (uMsg) {
     case WM_CREATE:
-        if (m_nRunMode == RUNMODE_PREVIEW)
-            m_hPreviewBitmap = LoadBitmapA(m_hInstance, MAKEINTRESOURCEA(IDB_PREVIEW));
+        if (m_nRunMode == RUNMODE_PREVIEW) LoadPreviewPicture();
         HidePointer();
         break;
     case WM_DESTROY:
@@ -218,7 +201,7 @@ LRESULT CEECore::EE_Core_HandleMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPAR
         break;
     case WM_PAINT:
         if (m_nRunMode == RUNMODE_PREVIEW) {
-            PaintPreview(hWnd, m_hPreviewBitmap);
+            PaintPreview(hWnd);
             return 0;
         }
         break;
@@ -248,12 +231,10 @@ LRESULT CEECore::EE_Core_HandleMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPAR
         break;
     case WM_TIMER:
         if ((wParam & 0xFFFF) == kPreviewTimer) {
-            m_bPreviewWait = 0;
-            KillTimer(hWnd, kPreviewTimer);
+            EndPreviewFirstPhase(hWnd);
         } else if ((wParam & 0xFFFF) == kFpsTimer) {
-            m_nFps = m_nFrameCounter;
-            m_nFrameCounter = 0;
-            LogMessage(LogPath(), "fps\t%d\t%u\n", int(m_nFps), unsigned(timeGetTime()));
+            const int32_t nFps = m_FrameRate.EndSecond();
+            LogMessage(LogPath(), "fps\t%d\t%u\n", int(nFps), unsigned(timeGetTime()));
         }
         break;
     case WM_MOUSEMOVE:
@@ -283,23 +264,12 @@ LRESULT CEECore::EE_Core_HandleMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPAR
         }
         return 0;
     case WM_USER:
-        SetTimer(hWnd, kPreviewTimer, 500, nullptr);
+        StartPreviewTimer(hWnd);
         break;
     default:
         break;
     }
     return EE_Core_WndProc(hWnd, uMsg, wParam, lParam);
-}
-
-// The Display Properties page destroys the preview's parent at any moment,
-// and a page that ends or crashes may take the parent away without our window
-// hearing of it: the preview ends as soon as either window is gone.
-bool CEECore::EE_Core_WatchPreview() {
-    if (m_nRunMode != RUNMODE_PREVIEW) return true;
-    if (!m_bShutDown && m_hWnd && IsWindow(m_hWnd) && IsWindow(m_hParentWnd)) return true;
-    if (m_hWnd && IsWindow(m_hWnd)) DestroyWindow(m_hWnd);  // its WM_DESTROY runs the shutdown
-    EE_Core_Shutdown();
-    return false;
 }
 
 void CEECore::EE_Core_RequestExit() {

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <map>
 
+#include "assets/DigitArchive.h"
 #include "test_assetgen_fixture.h"
 
 namespace {
@@ -106,7 +107,7 @@ TEST(AssetgenArchives, DigitArchiveIsAFolderAndFourteenEncipheredImages) {
         EXPECT_EQ(e.unpackedSize, 3116u);
         EXPECT_EQ(e.packSize % 16, 0u);
         EXPECT_LT(e.packSize, e.unpackedSize) << "compressed";
-        const std::vector<uint8_t> data = agtest::Extract(digits, e.name.c_str(), assetgen::kDigitPassword);
+        const std::vector<uint8_t> data = agtest::Extract(digits, e.name.c_str(), kDigitArchivePassword);
         EXPECT_EQ(data, agtest::Content().digits[size_t(i)].data);
     }
     // The overlay looks them up with forward slashes too; a wrong or missing

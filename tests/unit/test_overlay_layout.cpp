@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "host/FrameRate.h"
 #include "host/OverlayLayout.h"
 
 namespace {
@@ -53,4 +54,20 @@ TEST(OverlayLayout, FpsCounter) {
     EXPECT_FLOAT_EQ(glyphs[2].x, 0.084f);
     EXPECT_FLOAT_EQ(glyphs[2].y, 0.01f);
     EXPECT_EQ(Textures(FpsGlyphs(-5)), ".5");  // a sign uses the dot
+}
+
+TEST(OverlayLayout, FpsCounterShowsTheLastWholeSecond) {
+    CFrameRate rate;
+    EXPECT_EQ(Textures(FpsGlyphs(rate.Value())), "0");  // before the first tick
+    for (int i = 0; i < 144; ++i) rate.CountFrame();
+    EXPECT_EQ(Textures(FpsGlyphs(rate.Value())), "0");  // counting, not shown yet
+    EXPECT_EQ(rate.EndSecond(), 144);
+    // Frames of the running second leave the value alone until its tick.
+    for (int i = 0; i < 30; ++i) rate.CountFrame();
+    EXPECT_EQ(Textures(FpsGlyphs(rate.Value())), "144");
+    EXPECT_EQ(rate.Counted(), 30);
+    EXPECT_EQ(rate.EndSecond(), 30);
+    // A second without frames (a minimised test window) shows 0.
+    EXPECT_EQ(rate.EndSecond(), 0);
+    EXPECT_EQ(Textures(FpsGlyphs(rate.Value())), "0");
 }

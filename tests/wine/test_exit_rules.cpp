@@ -50,7 +50,7 @@ struct ExitRulesTest : ::testing::Test {
         while (QuitPosted()) {}
     }
     LRESULT Send(UINT uMsg, WPARAM wParam = 0, LPARAM lParam = 0) {
-        return app.EE_Core_HandleMessage(nullptr, uMsg, wParam, lParam);
+        return app.HandleMessage(nullptr, uMsg, wParam, lParam);
     }
     // Ten skipped movement messages at (x, y), so that the next one counts.
     void UseUpSkips(int x, int y) {

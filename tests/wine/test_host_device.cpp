@@ -112,7 +112,7 @@ TEST_F(HostDeviceTest, LostDeviceFramesCountButDrawNothing) {
     app.CEECore::EE_Core_Frame();
     EXPECT_EQ(device.CountCalls("Present"), 0u);
     EXPECT_EQ(app.m_nFrameParity, nParity);
-    EXPECT_EQ(app.m_nFrameCounter, 1);
+    EXPECT_EQ(app.m_FrameRate.Counted(), 1);
 
     device.SetCooperativeLevel(D3D_OK);
     app.CEECore::EE_Core_FrameRender(&device);  // the base frame
@@ -158,7 +158,8 @@ TEST_F(HostDeviceTest, OverlayDrawsTwoPassesPerGlyph) {
     app.m_Settings.ShowTime = 1;
     app.m_Settings.TimeModeAMPM = 0;
     app.m_Settings.ShowFPS = 1;
-    app.m_nFps = 120;
+    for (int i = 0; i < 120; ++i) app.m_FrameRate.CountFrame();
+    app.m_FrameRate.EndSecond();  // 120 frames in the last second
     device.BeginScene();  // the overlay is drawn inside the frame's scene
     device.ClearCalls();
     app.EE_Core_DrawOverlay(&device);

@@ -149,14 +149,14 @@ TEST_F(DeviceResetTest, LostThenNotResetReleasesResetsRecreatesAndDrawsAgain) {
 TEST_F(DeviceResetTest, FailingResetIsTriedOnceASecondAndTheTestWindowWaits) {
     Start(RUNMODE_TEST);
     const uint32_t t0 = 0xFFFFFFFFu - 2500u;  // the counter wraps on the way
-    ASSERT_TRUE(app.EE_Core_PrepareDevice(t0));
+    ASSERT_TRUE(app.PrepareDevice(t0));
     device.SetCooperativeLevel(D3DERR_DEVICENOTRESET);
     for (int n = 1; n <= 12; ++n) device.FailCall("Reset", n, D3DERR_DEVICELOST);
     device.ClearCalls();
     std::vector<uint32_t> attempts;
     for (uint32_t ms = 20; ms <= 12000; ms += 20) {
         const size_t nBefore = device.CountCalls("Reset");
-        EXPECT_FALSE(app.EE_Core_PrepareDevice(t0 + ms));
+        EXPECT_FALSE(app.PrepareDevice(t0 + ms));
         if (device.CountCalls("Reset") > nBefore) attempts.push_back(ms);
     }
     ASSERT_EQ(attempts.size(), 12u);
@@ -168,7 +168,7 @@ TEST_F(DeviceResetTest, FailingResetIsTriedOnceASecondAndTheTestWindowWaits) {
     EXPECT_TRUE(Logged("device reset failed\t0x88760868"));
 
     // The thirteenth attempt succeeds: the frame draws with everything back.
-    EXPECT_TRUE(app.EE_Core_PrepareDevice(t0 + 12020));
+    EXPECT_TRUE(app.PrepareDevice(t0 + 12020));
     EXPECT_EQ(device.LiveDefaultPoolResources(), nLoadedDefaultPool);
     EXPECT_TRUE(app.m_Scene.CanCrossFade());
 }
@@ -176,15 +176,15 @@ TEST_F(DeviceResetTest, FailingResetIsTriedOnceASecondAndTheTestWindowWaits) {
 TEST_F(DeviceResetTest, FullScreenRunEndsAfterTenSecondsWithoutAPicture) {
     Start(RUNMODE_SAVER);
     const uint32_t t0 = 25u * 86400000u;
-    ASSERT_TRUE(app.EE_Core_PrepareDevice(t0));
+    ASSERT_TRUE(app.PrepareDevice(t0));
     device.SetCooperativeLevel(D3DERR_DEVICELOST);
-    for (uint32_t ms = 20; ms < 4000; ms += 20) EXPECT_FALSE(app.EE_Core_PrepareDevice(t0 + ms));
+    for (uint32_t ms = 20; ms < 4000; ms += 20) EXPECT_FALSE(app.PrepareDevice(t0 + ms));
     device.SetCooperativeLevel(D3DERR_DEVICENOTRESET);
     device.FailCallsFrom("Reset", 1, D3DERR_DRIVERINTERNALERROR);
-    for (uint32_t ms = 4000; ms < 10000; ms += 20) EXPECT_FALSE(app.EE_Core_PrepareDevice(t0 + ms));
+    for (uint32_t ms = 4000; ms < 10000; ms += 20) EXPECT_FALSE(app.PrepareDevice(t0 + ms));
     EXPECT_EQ(device.CountCalls("Reset"), 6u);  // 4, 5, ... 9 s
     ASSERT_NE(app.m_pDevice, nullptr) << "not before ten seconds";
-    EXPECT_FALSE(app.EE_Core_PrepareDevice(t0 + 10000));
+    EXPECT_FALSE(app.PrepareDevice(t0 + 10000));
     EXPECT_EQ(app.m_pDevice, nullptr) << "the run ended";
     EXPECT_TRUE(Logged("no picture for 10 s\t"));
     MSG msg;

@@ -172,7 +172,7 @@ TEST(SceneBenchmark, DISABLED_DeviceReset) {
         device.ClearCalls();
         device.SetCooperativeLevel(D3DERR_DEVICENOTRESET);
         const double t0 = NowMs();
-        const bool bDraws = app.EE_Core_PrepareDevice(timeGetTime());
+        const bool bDraws = app.PrepareDevice(timeGetTime());
         const double t1 = NowMs();
         if (bDraws) app.m_Scene.Frame(&device);
         const double t2 = NowMs();

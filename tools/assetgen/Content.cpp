@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include "ArrowArt.h"
+#include "assets/DigitArchive.h"
 #include "CameraPaths.h"
 #include "DigitArt.h"
 #include "FontAtlas.h"
@@ -132,7 +133,7 @@ bool BuildContent(const std::string& resDir, ContentSet& out, std::string& error
         return false;
     }
     Bytes media, digits;
-    if (!PackMediaArchive(out.media, media, error) || !PackDigitArchive(out.digits, kDigitPassword, digits, error))
+    if (!PackMediaArchive(out.media, media, error) || !PackDigitArchive(out.digits, kDigitArchivePassword, digits, error))
         return false;
     out.files.push_back({"media.rar", std::move(media)});
     out.files.push_back({"digits.rar", std::move(digits)});

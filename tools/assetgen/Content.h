@@ -8,8 +8,6 @@
 
 namespace assetgen {
 
-constexpr const char* kDigitPassword = "MQ P5P ZZ";
-
 struct ContentSet {
     std::vector<ArchiveMember> media;   // the media archive's 47 entries, in archive order
     std::vector<ArchiveMember> digits;  // the 14 digit images, "Digits\digit_0.tga" ...

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "Canvas.h"
+#include "assets/DigitArchive.h"
 #include "FontRaster.h"
 
 namespace assetgen {
@@ -57,12 +58,16 @@ std::vector<DigitImage> BuildDigitImages() {
     CFont font;
     if (!font.Load(FontFace::Script)) return {};
     std::vector<DigitImage> out;
-    for (int d = 0; d <= 9; ++d)
-        out.push_back({"Digits\\digit_" + std::to_string(d) + ".tga", Glyph(Figure(font, std::to_string(d), 34.f))});
-    out.push_back({"Digits\\digit_ddot.tga", Glyph(Figure(font, ":", 34.f))});
-    out.push_back({"Digits\\digit_dot.tga", Glyph(Figure(font, ".", 46.f))});
-    out.push_back({"Digits\\digit_am.tga", Glyph(Figure(font, "am", 30.f))});
-    out.push_back({"Digits\\digit_pm.tga", Glyph(Figure(font, "pm", 30.f))});
+    // The figures in the order of the archive's entries.
+    struct Figured {
+        const char* text;
+        float size;
+    };
+    static const Figured kFigures[kDigitEntryCount] = {{"0", 34.f}, {"1", 34.f}, {"2", 34.f}, {"3", 34.f}, {"4", 34.f},
+                                                       {"5", 34.f}, {"6", 34.f}, {"7", 34.f}, {"8", 34.f}, {"9", 34.f},
+                                                       {":", 34.f}, {".", 46.f}, {"am", 30.f}, {"pm", 30.f}};
+    for (int i = 0; i < kDigitEntryCount; ++i)
+        out.push_back({kDigitEntries[i], Glyph(Figure(font, kFigures[i].text, kFigures[i].size))});
     return out;
 }
 
