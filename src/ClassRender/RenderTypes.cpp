@@ -18,23 +18,6 @@ uint32_t CVertexRenderBuffer::CreateRenderBuffer(IDirect3DDevice9* pDevice) {
     return 0;
 }
 
-HRESULT CVertexRenderBuffer::Lock(void** ppData) {
-    *ppData = nullptr;
-    if (!m_pRenderBuffer) return D3DERR_INVALIDCALL;
-    return m_pRenderBuffer->Lock(0, m_nSize, ppData, 0);
-}
-
-HRESULT CVertexRenderBuffer::Unlock() {
-    return m_pRenderBuffer ? m_pRenderBuffer->Unlock() : D3DERR_INVALIDCALL;
-}
-
-void CVertexRenderBuffer::Release() {
-    if (m_pRenderBuffer) {
-        m_pRenderBuffer->Release();
-        m_pRenderBuffer = nullptr;
-    }
-}
-
 uint32_t CFaceRenderBuffer::CreateRenderBuffer(IDirect3DDevice9* pDevice) {
     if (m_pRenderBuffer) {
         ReportRenderError("CFaceRenderBuffer::CreateRenderBuffer m_pRenderBuffer", 119);
@@ -51,23 +34,6 @@ uint32_t CFaceRenderBuffer::CreateRenderBuffer(IDirect3DDevice9* pDevice) {
         return 1;
     }
     return 0;
-}
-
-HRESULT CFaceRenderBuffer::Lock(void** ppData) {
-    *ppData = nullptr;
-    if (!m_pRenderBuffer) return D3DERR_INVALIDCALL;
-    return m_pRenderBuffer->Lock(0, m_nSize, ppData, 0);
-}
-
-HRESULT CFaceRenderBuffer::Unlock() {
-    return m_pRenderBuffer ? m_pRenderBuffer->Unlock() : D3DERR_INVALIDCALL;
-}
-
-void CFaceRenderBuffer::Release() {
-    if (m_pRenderBuffer) {
-        m_pRenderBuffer->Release();
-        m_pRenderBuffer = nullptr;
-    }
 }
 
 bool CreateQuadBatchBuffers(CFaceRenderBuffer& faces, CVertexRenderBuffer& vertices, uint32_t nQuads,

@@ -8,12 +8,32 @@
 #include "ClassRender/D3DXMath.h"
 #include "ClassRender/RenderSizes.h"
 
-class CVertexRenderBuffer {
+// What both owners do alike, reaching their m_pRenderBuffer and m_nSize:
+// lock the whole buffer (offset 0, m_nSize bytes, flags 0), unlock it, and
+// release it (a second call does nothing). It holds nothing itself.
+template <class TOwner>
+class CRenderBufferAccess {
+public:
+    HRESULT Lock(void** ppData) {
+        *ppData = nullptr;
+        if (!Owner().m_pRenderBuffer) return D3DERR_INVALIDCALL;
+        return Owner().m_pRenderBuffer->Lock(0, Owner().m_nSize, ppData, 0);
+    }
+    HRESULT Unlock() { return Owner().m_pRenderBuffer ? Owner().m_pRenderBuffer->Unlock() : D3DERR_INVALIDCALL; }
+    void Release() {
+        if (Owner().m_pRenderBuffer) {
+            Owner().m_pRenderBuffer->Release();
+            Owner().m_pRenderBuffer = nullptr;
+        }
+    }
+
+private:
+    TOwner& Owner() { return static_cast<TOwner&>(*this); }
+};
+
+class CVertexRenderBuffer : public CRenderBufferAccess<CVertexRenderBuffer> {
 public:
     uint32_t CreateRenderBuffer(IDirect3DDevice9* pDevice);  // 0 or 1
-    HRESULT Lock(void** ppData);
-    HRESULT Unlock();
-    void Release();
 
     DWORD m_dwUsage = D3DUSAGE_WRITEONLY;
     DWORD m_dwFVF = kFvfMesh;
@@ -24,12 +44,9 @@ public:
     IDirect3DVertexBuffer9* m_pRenderBuffer = nullptr;
 };
 
-class CFaceRenderBuffer {
+class CFaceRenderBuffer : public CRenderBufferAccess<CFaceRenderBuffer> {
 public:
     uint32_t CreateRenderBuffer(IDirect3DDevice9* pDevice);  // 0 or 1
-    HRESULT Lock(void** ppData);
-    HRESULT Unlock();
-    void Release();
 
     DWORD m_dwUsage = D3DUSAGE_WRITEONLY;
     uint32_t m_Format = kIndex16;

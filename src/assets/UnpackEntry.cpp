@@ -230,13 +230,14 @@ struct DecodeCursor {
 
     // The checks at the top of the method's loop, in its order: end of
     // output, refill, end of input, flush. Folded into two comparisons while
-    // none of them is near. Returns false when the loop ends (bOk tells how).
-    bool Top(UnpackState& s, bool& bOk) {
+    // none of them is near. Returns false when the loop ends, with END
+    // telling how (Done or Failed).
+    bool Top(UnpackState& s, RunEnd& end) {
         if (nRemaining > nFlushAt && nBits <= nBitLimit) {
             nUnpack &= kWindowMask;
             return true;
         }
-        bOk = true;
+        end = RunEnd::Done;
         if (nRemaining < 0) return false;
         nUnpack &= kWindowMask;
         if (int32_t(nBits >> 3) > kRefillMainLoop) {
@@ -245,7 +246,7 @@ struct DecodeCursor {
             Load(s);
         }
         if (nBits > uint32_t(s.nReadTop) * 8) {
-            bOk = false;
+            end = RunEnd::Failed;
             return false;
         }
         if (((nWrite - nUnpack) & kWindowMask) < kFlushMargin && nWrite != nUnpack) {
@@ -345,12 +346,7 @@ RunEnd DecodeAudioRun(UnpackState& s) {
     r.nChannel = s.nCurChannel;
     r.nChannelDelta = s.nChannelDelta;
     RunEnd end = RunEnd::Done;
-    for (;;) {
-        bool bOk;
-        if (!c.Top(s, bOk)) {
-            end = bOk ? RunEnd::Done : RunEnd::Failed;
-            break;
-        }
+    while (c.Top(s, end)) {
         const int64_t nFree = c.FreeCodes(kCodeBits, 1);
         const uint32_t nRoom = kWindowSize - c.nUnpack;
         uint8_t* const pStart = pWindow + c.nUnpack;
@@ -479,12 +475,7 @@ RunEnd DecodeLzRun(UnpackState& s) {
     DecodeCursor c;
     c.Load(s);
     RunEnd end = RunEnd::Done;
-    for (;;) {
-        bool bOk;
-        if (!c.Top(s, bOk)) {
-            end = bOk ? RunEnd::Done : RunEnd::Failed;
-            break;
-        }
+    while (c.Top(s, end)) {
         LzRun r = {c.v, c.nBits, c.nAvail, c.nUnpack, c.nRemaining};
         const bool bTables = DecodeLzCodes(s, r, c.FreeCodes(kMaxCodeBits, kMaxMatch));
         c.v = r.v;
