@@ -1,4 +1,4 @@
-#include "assets/UnpackState.h"
+#include "assets/DecodeTable.h"
 
 namespace {
 

@@ -1,8 +1,11 @@
+#include "assets/UnpackEntry.h"
+
 #include <cstring>
 
 #include "assets/UnpackAudio.h"
 #include "assets/Rar20Codes.h"
-#include "assets/UnpackState.h"
+#include "assets/UnpackInput.h"
+#include "assets/UnpackTables.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>

@@ -1,7 +1,9 @@
+#include "assets/UnpackInput.h"
+
 #include <cstdlib>
 #include <cstring>
 
-#include "assets/UnpackState.h"
+#include "assets/ArchiveWalk.h"
 
 uint32_t ReadPacked(UnpackState& s, uint8_t* pDest, uint32_t nCount) {
     if (nCount == 0) return 0;

@@ -205,33 +205,6 @@ struct UnpackState {
     int nCipherVersion = 0;
 };
 
-// Archive access (ArchiveReader.cpp).
-uint32_t ReadArchiveBytes(UnpackState& s, void* pDest, uint32_t n);
-bool CheckArchiveMarker(UnpackState& s);
-uint32_t ReadBlockHeader(UnpackState& s, bool bArchiveHeader);
-int FindNextFileHeader(UnpackState& s);
-bool CompareEntryNames(const char* pszRequested, const char* pszStored);
-
-// Packed input (UnpackInput.cpp). pDest must hold count rounded up to 16.
-uint32_t ReadPacked(UnpackState& s, uint8_t* pDest, uint32_t nCount);
-void RefillInput(UnpackState& s, bool bFirst);
-bool CopyStoredEntry(UnpackState& s);
-
-// Huffman tables (DecodeTable.cpp, UnpackTables.cpp).
-void BuildDecodeTable(const uint8_t* pLengths, int nSymbols, DecodeTable& table);
-// The full decode by comparison with the limits, for a 16-bit peek with its
-// low bit cleared; the quick table and DecodeLongCode give the same results.
-uint32_t DecodeSymbolSlow(const DecodeTable& table, uint32_t v, int& nLength);
-bool ReadCodeTables(UnpackState& s);
-
-// Audio predictor: DecodeAudioByte in UnpackAudio.h.
-
-// Entry decoding (UnpackEntry.cpp). Returns false when the packed data ran
-// out before the entry was complete.
-bool UnpackEntry(UnpackState& s, bool bContinueSolid);
-void ResetDecoder(UnpackState& s);
-void FlushWindow(UnpackState& s);
-
 // Bit input over the input buffer.
 inline uint32_t Peek16(const uint8_t* pInput, const BitCursor& c) {
     ARCHIVE_CHECK(c.nPos >= 0 && c.nPos + 2 < kInputSize);

@@ -1,6 +1,9 @@
+#include "assets/UnpackTables.h"
+
 #include <cstring>
 
-#include "assets/UnpackState.h"
+#include "assets/DecodeTable.h"
+#include "assets/UnpackInput.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The About box and the web-site link of the configuration dialog.
-#include "ui/ConfigDialog.h"
+#include "ui/AboutDialog.h"
 
 #include <objbase.h>
 #include <shellapi.h>
@@ -8,6 +8,7 @@
 #include "resource.h"
 #include "settings/LocalizationStore.h"
 #include "settings/SettingsStore.h"
+#include "ui/ConfigDialog.h"
 #include "ui/ConfigText.h"
 #include "ui/DialogPicture.h"
 

@@ -12,6 +12,7 @@
 #include "settings/LocalizationStore.h"
 #include "settings/RegistryEncoding.h"
 #include "settings/SettingsStore.h"
+#include "ui/AboutDialog.h"
 #include "ui/ConfigText.h"
 #include "ui/DialogPicture.h"
 

@@ -1,5 +1,6 @@
 #pragma once
-// The configuration dialog (template 2003) and the About box (template 235).
+// The configuration dialog (template 2003); its About box and web-site link
+// are in AboutDialog.h.
 // Both work on the host the dialog was shown with: the framework, which
 // implements IConfigDialogHost.
 #include <windows.h>
@@ -43,13 +44,6 @@ INT_PTR CALLBACK EE_Core_ConfigDialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, L
 // Title, captions and control states from the record; the bottom row is moved
 // up (and the window made shorter) the first time only.
 void EE_Core_InitConfigControls(HWND hDlg);
-
-// The About box, modal, with the configuration dialog's owner; returns 1
-// (OK or Return) or 2 (Escape).
-INT_PTR EE_Core_ShowAbout();
-
-// Opens the maker's web site in the user's browser.
-void VisitWebSite(HWND hDlg);
 
 // The host of the dialog being shown, or null.
 IConfigDialogHost* ConfigDialogHost();

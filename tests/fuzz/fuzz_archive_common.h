@@ -1,10 +1,14 @@
 #pragma once
 // Shared by the archive fuzz targets: names of file entries an input
-// declares, so that entries (and a missing one) get looked up.
+// declares, so that entries (and a missing one) get looked up, and the
+// lookups themselves with the checks of their results.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
+
+#include "assets/ArchiveReader.h"
 
 inline std::vector<std::string> DeclaredEntryNames(const uint8_t* data, size_t size) {
     std::vector<std::string> names;
@@ -29,4 +33,26 @@ inline std::vector<std::string> DeclaredEntryNames(const uint8_t* data, size_t s
     if (names.size() > 2) names.erase(names.begin() + 1, names.end() - 1);
     names.push_back("no such entry");
     return names;
+}
+
+// Looks up every declared entry and a missing one with PASSWORD (or none).
+// A failure must come with null and 0, a success with a buffer whose every
+// byte is ours.
+inline void ExtractDeclaredEntries(const uint8_t* data, size_t size, const char* password) {
+    if (size > 0xFFFFFFFFu) return;
+    ResourceBlob blob;
+    blob.pData = data;
+    blob.nSize = uint32_t(size);
+    for (const std::string& name : DeclaredEntryNames(data, size)) {
+        uint8_t* out = nullptr;
+        uint32_t n = 0;
+        const int r = ExtractArchiveEntry(&out, &n, name.c_str(), &blob, password);
+        if (r == 0 && (out || n)) std::abort();
+        if (r == 1 && !out) std::abort();
+        if (out) {
+            volatile uint8_t sink = n ? out[n - 1] : 0;
+            (void)sink;
+        }
+        std::free(out);
+    }
 }

@@ -12,14 +12,12 @@
 
 namespace {
 
-void Put16(std::vector<uint8_t>& v, uint32_t x) {
-    v.push_back(uint8_t(x));
-    v.push_back(uint8_t(x >> 8));
+// Appends the low BYTES bytes of X, lowest first.
+void PutLe(std::vector<uint8_t>& v, uint32_t x, int bytes) {
+    for (int i = 0; i < bytes; ++i) v.push_back(uint8_t(x >> (8 * i)));
 }
-void Put32(std::vector<uint8_t>& v, uint32_t x) {
-    Put16(v, x & 0xFFFF);
-    Put16(v, x >> 16);
-}
+void Put16(std::vector<uint8_t>& v, uint32_t x) { PutLe(v, x, 2); }
+void Put32(std::vector<uint8_t>& v, uint32_t x) { PutLe(v, x, 4); }
 void Entry(std::vector<uint8_t>& a, const char* name, uint16_t flags, const uint8_t* p, size_t n, uint32_t unpacked) {
     Put16(a, 0);
     a.push_back(0x74);

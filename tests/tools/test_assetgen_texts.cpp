@@ -1,6 +1,7 @@
 // The quotes, the defaults file and the localization table as the saver's
 // own readers take them.
 #include <cstdio>
+#include <vector>
 
 #include "GlyphTable.h"
 #include "settings/QuoteReader.h"
@@ -83,18 +84,13 @@ TEST(AssetgenTexts, DefaultsFileHasTheShippedLayoutAndValues) {
     SaverSettings s;
     FillDefaultsRecord(table, s, report);
     EXPECT_EQ(reports, 0);
-    EXPECT_EQ(s.ShowFPS, 0);
-    EXPECT_EQ(s.ExitOnMouseMove, 0);
-    EXPECT_EQ(s.ShowTime, 1);
-    EXPECT_EQ(s.Music, 1);
-    EXPECT_EQ(s.SFX, 1);
-    EXPECT_EQ(s.MusicVolume, 35);
-    EXPECT_EQ(s.Width, 800);
-    EXPECT_EQ(s.Height, 600);
-    EXPECT_EQ(s.BitCount, 32);
-    EXPECT_EQ(s.FSAA, 0);
-    EXPECT_EQ(s.UseDesktopSettings, 1);
-    EXPECT_EQ(s.TimeModeAMPM, 1);
+    // The factory settings, in the record's order: FPS and mouse exit off,
+    // clock, music and effects on, volume 35, 800 x 600 x 32, no FSAA,
+    // desktop settings, 12-hour clock.
+    const std::vector<int32_t> record = {s.ShowFPS, s.ExitOnMouseMove, s.ShowTime,   s.Music,
+                                         s.SFX,     s.MusicVolume,     s.Width,      s.Height,
+                                         s.BitCount, s.FSAA,           s.UseDesktopSettings, s.TimeModeAMPM};
+    EXPECT_EQ(record, (std::vector<int32_t>{0, 0, 1, 1, 1, 35, 800, 600, 32, 0, 1, 1}));
     const std::string site = WebSiteAddress(table, report);
     EXPECT_EQ(site.rfind("http://", 0), 0u);
     EXPECT_NE(site.find("example.com"), std::string::npos);

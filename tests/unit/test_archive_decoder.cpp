@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "assets/UnpackAudio.h"
-#include "assets/UnpackState.h"
+#include "assets/DecodeTable.h"
 #include "test_archive_support.h"
 #include "test_archive_vectors.h"
 

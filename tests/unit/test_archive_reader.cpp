@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "assets/UnpackState.h"
+#include "assets/ArchiveWalk.h"
 #include "test_archive_support.h"
 #include "test_archive_vectors.h"
 #include "test_files.h"

@@ -30,14 +30,7 @@ struct DeviceResetTest : ::testing::Test {
     // The run loop's steps up to the first frame, on the fake device.
     void Start(int32_t nRunMode) {
         app.m_nRunMode = nRunMode;
-        app.m_Settings.Music = 0;
-        app.m_Settings.SFX = 0;
-        app.m_Settings.UseDesktopSettings = 1;
-        app.m_Video.pD3D = &d3d;
-        d3d.desktop = {1024, 768, 60, D3DFMT_X8R8G8B8};
-        ASSERT_EQ(app.EE_Core_CreateD3Device(nullptr), S_OK);
-        app.EE_Core_LoadOverlay(&device);
-        app.EE_Core_LoadScene(&device);
+        ASSERT_TRUE(StartSilentRun(app, d3d, device));
         ASSERT_TRUE(app.m_Scene.m_Heart.m_Text.IsLoaded()) << "the quote text needs its font";
         nLoadedDefaultPool = device.LiveDefaultPoolResources();
     }

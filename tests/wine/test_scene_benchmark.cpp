@@ -152,16 +152,9 @@ TEST(SceneBenchmark, DISABLED_DeviceReset) {
     CFakeModeDirect3D d3d(&device);
     CCordelune app;
     app.m_nRunMode = RUNMODE_TEST;
-    app.m_Settings.Music = 0;
-    app.m_Settings.SFX = 0;
     app.m_Settings.ShowFPS = 1;
     app.m_Settings.ShowTime = 1;
-    app.m_Settings.UseDesktopSettings = 1;
-    app.m_Video.pD3D = &d3d;
-    d3d.desktop = {1024, 768, 60, D3DFMT_X8R8G8B8};
-    ASSERT_EQ(app.EE_Core_CreateD3Device(nullptr), S_OK);
-    app.EE_Core_LoadOverlay(&device);
-    app.EE_Core_LoadScene(&device);
+    ASSERT_TRUE(StartSilentRun(app, d3d, device));
     ASSERT_TRUE(app.m_Scene.HasCameraPaths());
     app.m_Scene.m_Heart.OnHit();  // a quote to write again
     FrameStats total, reset, frame, plain;

@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "ClassRender/ModelFile.h"
+#include "FakeModeDirect3D.h"
+#include "app/Cordelune.h"
 #include "assets/Crc32.h"
 #include "assets/Resources.h"
 #include "base/Log.h"
@@ -229,4 +231,16 @@ int FindCall(const CFakeDevice& device, const std::string& sMethod, std::vector<
         if (bMatch) return int(i);
     }
     return -1;
+}
+
+bool StartSilentRun(CCordelune& app, CFakeModeDirect3D& d3d, CFakeDevice& device) {
+    app.m_Settings.Music = 0;
+    app.m_Settings.SFX = 0;
+    app.m_Settings.UseDesktopSettings = 1;
+    app.m_Video.pD3D = &d3d;
+    d3d.desktop = {1024, 768, 60, D3DFMT_X8R8G8B8};
+    if (app.EE_Core_CreateD3Device(nullptr) != S_OK) return false;
+    app.EE_Core_LoadOverlay(&device);
+    app.EE_Core_LoadScene(&device);
+    return true;
 }

@@ -11,6 +11,9 @@
 #include "ClassRender/MeshModel.h"
 #include "FakeDevice.h"
 
+class CCordelune;
+class CFakeModeDirect3D;
+
 // The log lines written since construction (the log goes to CORDELUNE_LOG).
 class CLogCapture {
 public:
@@ -36,6 +39,12 @@ private:
     uint8_t* m_pHeader = nullptr;
     std::vector<uint8_t> m_Saved;
 };
+
+// A silent run (no music, no effects) on the fake device in the 1024 x 768
+// desktop mode, up to its first frame: the device made, the overlay and the
+// scene loaded. Settings set before the call stay. False when the device
+// could not be made.
+bool StartSilentRun(CCordelune& app, CFakeModeDirect3D& d3d, CFakeDevice& device);
 
 bool MediaEntryExists(const char* pszName);
 // Names of the media archive's file entries (directories left out), in order.

@@ -8,7 +8,7 @@
 #include "RarListing.h"
 #include "RarWriter.h"
 #include "assets/ArchiveReader.h"
-#include "assets/UnpackState.h"
+#include "assets/ArchiveWalk.h"
 
 namespace pak {
 

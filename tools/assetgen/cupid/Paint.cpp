@@ -1,5 +1,7 @@
 #include "Paint.h"
 
+#include "../Noise.h"
+
 #include <algorithm>
 
 namespace assetgen::cupid {
@@ -20,15 +22,7 @@ Image CAtlas::ToImage(int channels) const {
     return img;
 }
 
-uint32_t HashU(uint32_t a, uint32_t b, uint32_t c) {
-    uint32_t h = a * 0x9E3779B1u ^ (b + 0x7F4A7C15u) * 0x85EBCA77u ^ (c + 0x165667B1u) * 0xC2B2AE3Du;
-    h ^= h >> 15;
-    h *= 0x2C1B3C6Du;
-    h ^= h >> 12;
-    h *= 0x297A2D39u;
-    h ^= h >> 15;
-    return h;
-}
+uint32_t HashU(uint32_t a, uint32_t b, uint32_t c) { return Hash(a, b, c); }
 
 namespace {
 float H01(int x, int y, int z, uint32_t seed) {
