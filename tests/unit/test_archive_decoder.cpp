@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <cmath>
 #include <cstring>
 #include <random>
@@ -399,15 +400,11 @@ uint8_t PlainAudioByte(PlainAudioChannel& v, int32_t& nChannelDelta, uint32_t nD
         int m = 0;
         for (int i = 1; i < 11; ++i)
             if (v.aDif[i] < v.aDif[m]) m = i;
-        for (uint32_t& d : v.aDif) d = 0;
-        if (m) {
-            int32_t& k = v.K[(m - 1) / 2];
-            if (m & 1) {
-                if (k >= -16) --k;
-            } else if (k < 16) {
-                ++k;
-            }
-        }
+        std::fill(std::begin(v.aDif), std::end(v.aDif), 0u);
+        // Sum 2w - 1 lowers weight w, sum 2w raises it, within -17..16.
+        const int32_t step = (m & 1) ? -1 : 1;
+        int32_t* k = m ? &v.K[(m - 1) / 2] : nullptr;
+        if (k && (step < 0 ? *k >= -16 : *k < 16)) *k += step;
     }
     return ch;
 }
