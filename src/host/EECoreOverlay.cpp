@@ -5,11 +5,9 @@
 #include "ClassRender/D3DXTexture.h"
 #include "ClassRender/MediaEntry.h"
 #include "assets/DigitArchive.h"
-#include "assets/Resources.h"
 #include "host/EECore.h"
-#include "base/Log.h"
-#include "host/OverlayLayout.h"
 #include "host/EECoreScreenQuad.h"
+#include "host/OverlayLayout.h"
 #include "host/ScreenQuad.h"
 #include "resource.h"
 

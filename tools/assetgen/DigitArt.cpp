@@ -58,16 +58,12 @@ std::vector<DigitImage> BuildDigitImages() {
     CFont font;
     if (!font.Load(FontFace::Script)) return {};
     std::vector<DigitImage> out;
-    // The figures in the order of the archive's entries.
-    struct Figured {
-        const char* text;
-        float size;
-    };
-    static const Figured kFigures[kDigitEntryCount] = {{"0", 34.f}, {"1", 34.f}, {"2", 34.f}, {"3", 34.f}, {"4", 34.f},
-                                                       {"5", 34.f}, {"6", 34.f}, {"7", 34.f}, {"8", 34.f}, {"9", 34.f},
-                                                       {":", 34.f}, {".", 46.f}, {"am", 30.f}, {"pm", 30.f}};
-    for (int i = 0; i < kDigitEntryCount; ++i)
-        out.push_back({kDigitEntries[i], Glyph(Figure(font, kFigures[i].text, kFigures[i].size))});
+    // In the order of the archive's entries: digits 0 to 9, colon, dot, am, pm.
+    for (int d = 0; d <= 9; ++d) out.push_back({kDigitEntries[d], Glyph(Figure(font, std::to_string(d), 34.f))});
+    out.push_back({kDigitEntries[10], Glyph(Figure(font, ":", 34.f))});
+    out.push_back({kDigitEntries[11], Glyph(Figure(font, ".", 46.f))});
+    out.push_back({kDigitEntries[12], Glyph(Figure(font, "am", 30.f))});
+    out.push_back({kDigitEntries[13], Glyph(Figure(font, "pm", 30.f))});
     return out;
 }
 
