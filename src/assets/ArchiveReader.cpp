@@ -33,6 +33,16 @@ bool UnpackedSizePlausible(const FileHeader& h, uint32_t nPackAvailable) {
 
 namespace {
 
+// The window is taken when the first entry of a call decodes: a stored
+// entry, and a missing name in an archive that is not solid, need none.
+// Zeroed by the allocator: fresh pages cost nothing until a decode touches
+// them, so a small entry never clears the whole window.
+bool TakeWindow(UnpackState& s) {
+    s.pWindow = static_cast<uint8_t*>(std::calloc(kWindowSize, 1));
+    s.bWindowUsed = false;
+    return s.pWindow != nullptr;
+}
+
 // Decodes (or, for the requested entry, extracts) the entry whose header was
 // just read; false when the entry cannot be read.
 bool ProcessEntry(UnpackState& s, bool bSolidArchive) {
@@ -66,6 +76,7 @@ bool ProcessEntry(UnpackState& s, bool bSolidArchive) {
     if (!bDecodes) {
         if (!CopyStoredEntry(s)) return false;
     } else {
+        if (!s.pWindow && !TakeWindow(s)) return false;
         // A stream continues only from an entry decoded earlier in this call.
         const bool bContinue = (h.nFlags & kEntryFlagSolid) && s.bStreamStarted;
         const bool bComplete = UnpackEntry(s, bContinue);
@@ -84,11 +95,6 @@ bool ProcessEntry(UnpackState& s, bool bSolidArchive) {
 
 bool SearchAndExtract(UnpackState& s) {
     if (!CheckArchiveMarker(s)) return false;
-    // Zeroed by the allocator: fresh pages cost nothing until a decode
-    // touches them, so a small entry never clears the whole window.
-    s.pWindow = static_cast<uint8_t*>(std::calloc(kWindowSize, 1));
-    if (!s.pWindow) return false;
-    s.bWindowUsed = false;
     if (s.archiveHeader.nHeadSize < kArchiveHeaderSize) return false;
     s.pArchive->nReadOffset += s.archiveHeader.nHeadSize - kArchiveHeaderSize;
     const bool bSolid = (s.archiveHeader.nFlags & kArchiveFlagSolid) != 0;
