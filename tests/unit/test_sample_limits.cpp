@@ -305,6 +305,31 @@ TEST_F(Streams, CodebooksBeyondTheLimitFailBeforeDecoding) {
     const Bytes small = StreamWithSetup(m_Stereo48k, OrderedCodebook(16));
     EXPECT_TRUE(CheckVorbisCodebooks(small.data(), small.size()));
     EXPECT_EQ(Decode(small), bass::kErrorFileForm);
+    // Code words of 31 bits, which the decoder takes but then overflows on
+    // (found by fuzzing), fail in either form of length list; 30 pass.
+    auto lengths = [](bool bOrdered, uint32_t nBits) {
+        BitWriter setup = SetupWithCodebook(2);
+        setup.Put(bOrdered, 1);
+        if (bOrdered) {
+            setup.Put(nBits - 2, 5);  // one entry of nBits - 1, one of nBits
+            setup.Put(1, 2);
+            setup.Put(1, 1);
+        } else {
+            setup.Put(0, 1);  // not sparse
+            setup.Put(nBits - 1, 5);
+            setup.Put(nBits - 1, 5);
+        }
+        setup.Put(0, 4);
+        setup.Put(0, 32);
+        return setup.m_Bytes;
+    };
+    for (const bool bOrdered : {false, true}) {
+        const Bytes longest = StreamWithSetup(m_Stereo48k, lengths(bOrdered, 30));
+        EXPECT_TRUE(CheckVorbisCodebooks(longest.data(), longest.size())) << bOrdered;
+        const Bytes tooLong = StreamWithSetup(m_Stereo48k, lengths(bOrdered, 31));
+        EXPECT_FALSE(CheckVorbisCodebooks(tooLong.data(), tooLong.size())) << bOrdered;
+        EXPECT_EQ(Decode(tooLong), bass::kErrorFileForm) << bOrdered;
+    }
     // Encoder output passes.
     EXPECT_TRUE(CheckVorbisCodebooks(m_Stereo48k.data(), m_Stereo48k.size()));
     EXPECT_TRUE(CheckVorbisCodebooks(m_Mono8k.data(), m_Mono8k.size()));

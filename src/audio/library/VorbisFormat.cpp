@@ -146,7 +146,9 @@ bool CheckCodebook(CBitReader& bits) {
         uint32_t nLength = 0;
         if (!bits.Read(5, &nLength)) return false;
         for (uint32_t nEntry = 0; nEntry < nEntries; ++nLength) {
-            if (!bits.Read(BitsFor(nEntries - nEntry), &n) || nLength + 1 >= 32 || n > nEntries - nEntry) return false;
+            if (!bits.Read(BitsFor(nEntries - nEntry), &n) || nLength + 1 > kMaxCodewordBits ||
+                n > nEntries - nEntry)
+                return false;
             nEntry += n;
         }
     } else {
@@ -155,7 +157,7 @@ bool CheckCodebook(CBitReader& bits) {
         for (uint32_t nEntry = 0; nEntry < nEntries; ++nEntry) {
             uint32_t nPresent = 1;
             if (nSparse && !bits.Read(1, &nPresent)) return false;
-            if (nPresent && (!bits.Read(5, &n) || n + 1 == 32)) return false;
+            if (nPresent && (!bits.Read(5, &n) || n + 1 > kMaxCodewordBits)) return false;
         }
     }
     uint32_t nLookup = 0;

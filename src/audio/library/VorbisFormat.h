@@ -37,10 +37,15 @@ constexpr uint64_t kMaxCodebookValues = uint64_t(1) << 20;
 // makes its clean-up read through a null pointer.
 bool CheckVorbisComments(const uint8_t* pData, size_t nSize);
 
+// The longest code word accepted. The format allows 32 bits and the decoder
+// refuses 32 itself, but it builds a 31-bit code's mask in int arithmetic
+// that overflows; an encoder's longest codes are far shorter.
+constexpr uint32_t kMaxCodewordBits = 30;
+
 // Checks the codebooks at the start of the setup header (the packet after
 // the comment header) the way the decoder will read them: every codebook
-// whole and well-formed, entries times dimensions at most
-// kMaxCodebookValues, and for a lookup table of type 1 a value count the
+// whole and well-formed, code words at most kMaxCodewordBits long, entries
+// times dimensions at most kMaxCodebookValues, and for a lookup table of type 1 a value count the
 // decoder can work out in its integer and float arithmetic without
 // overflowing. The rest of the setup header is the decoder's to check.
 bool CheckVorbisCodebooks(const uint8_t* pData, size_t nSize);
